@@ -1,0 +1,19 @@
+#include "app/FormServices.h"
+
+#include <QMessageBox>
+
+#include "app/OpenDocument.h"
+
+FormServices FormServices::WithDefaults() const {
+    FormServices services = *this;
+    if (!services.showMessage) {
+        services.showMessage = [](QWidget* owner, const QString& text) {
+            QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quendra"), text, QMessageBox::Ok,
+                            owner);
+            box.exec();
+        };
+    }
+    if (!services.openDocument)
+        services.openDocument = &OpenDocument;
+    return services;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+// What the main window needs from the world outside it, replaceable in tests: the drive
+// platform under the drive component, the message box and the document opener.
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+class DrivePlatform;
+class QWidget;
+
+struct FormServices {
+    // Null: the real platform of this machine.
+    std::shared_ptr<DrivePlatform> drivePlatform;
+    // Shows a plain message box with an OK button and returns when it is closed.
+    std::function<void(QWidget* owner, const QString& text)> showMessage;
+    // Hands an address to the desktop (OpenDocument by default).
+    std::function<void(std::u16string_view target)> openDocument;
+
+    // Fills every empty entry with the real behaviour.
+    FormServices WithDefaults() const;
+};
