@@ -1,6 +1,7 @@
 #include "sysinfo/WindowsVersion.h"
 
 #include <array>
+#include <initializer_list>
 #include <optional>
 #include <string_view>
 
