@@ -1,0 +1,8 @@
+#pragma once
+
+// The probe's system section: the operating-system and processor facts exactly as the
+// report carries them, one aligned line each.
+
+#include <ostream>
+
+void PrintSystemFacts(std::ostream& out);

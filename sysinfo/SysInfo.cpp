@@ -1,0 +1,6 @@
+#include "sysinfo/SysInfo.h"
+
+void CaptureStartupSystemInfo() {
+    CaptureStartupOsVersion();
+    CaptureStartupWindowsVersion();
+}
