@@ -53,19 +53,6 @@ constexpr std::array<CapabilityLine, 29> kCapabilityLines = {{
     {u"UnderrunProtection=", 42},
 }};
 
-// 8-bit code-page text of a fixed-width field, up to its first zero byte.
-template <std::size_t N>
-std::u16string FieldText(const char (&field)[N]) {
-    const char* end = std::find(field, field + N, '\0');
-    return quendra::CodePageToUtf16(std::string_view(field, static_cast<std::size_t>(end - field)));
-}
-
-template <std::size_t N>
-std::u16string FieldText(const char16_t (&field)[N]) {
-    const char16_t* end = std::find(field, field + N, u'\0');
-    return std::u16string(field, end);
-}
-
 std::u16string SystemLibraryVersion(std::u16string_view name) {
     std::u16string path = GetSystemFolderPath();
     if (path.empty() || path.back() != u'/')
@@ -127,13 +114,13 @@ std::u16string BuildReport(ReportFields& fields, TDriveComponent& drives, int se
     report.Line(u"OSVersionString=", GetOsVersionText());
     report.Line(u"64bit=", Is64BitWindows() ? u"1" : u"0");
 
-    CpuInfo cpu;
+    CpuInfo cpu{};
     ReadCpuInfo(cpu);
-    report.Line(u"CpuInfo.VendorIDString=", FieldText(cpu.VendorIDString));
-    report.Line(u"CpuInfo.Manufacturer=", FieldText(cpu.Manufacturer));
-    report.Line(u"CpuInfo.CpuName=", FieldText(cpu.CpuName));
+    report.Line(u"CpuInfo.VendorIDString=", CpuInfoText(cpu.VendorIDString));
+    report.Line(u"CpuInfo.Manufacturer=", CpuInfoText(cpu.Manufacturer));
+    report.Line(u"CpuInfo.CpuName=", CpuInfoText(cpu.CpuName));
     report.Line(u"CpuInfo.TransmetaSpecific.TransmetaInformations=",
-                FieldText(cpu.TransmetaSpecific.TransmetaInformations));
+                CpuInfoText(cpu.TransmetaSpecific.TransmetaInformations));
 
     report.Line(u"AspiVersion=", SystemLibraryVersion(u"wnaspi32.dll"));
     report.Line(u"WMVCORE Version=", SystemLibraryVersion(u"WMVCORE.DLL"));
