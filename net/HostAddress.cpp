@@ -76,10 +76,10 @@ std::optional<HostAddress> ParseHostAddress(std::string_view text) {
     return result;
 }
 
-std::string HostFieldValue(const HostAddress& address) {
+std::string HostFieldValue(const HostAddress& address, std::uint16_t ownPort) {
     std::string value =
         address.host.find(':') != std::string::npos ? "[" + address.host + "]" : address.host;
-    if (address.port != 80)
+    if (address.port != ownPort)
         value += ":" + std::to_string(address.port);
     return value;
 }

@@ -20,9 +20,9 @@ struct HostAddress {
 // characters no host name has, or a port that is not a number from 1 to 65535.
 std::optional<HostAddress> ParseHostAddress(std::string_view text);
 
-// "host" on port 80, "host:port" otherwise (IPv6 addresses in brackets): the Host field
-// of a request and the way messages name a server.
-std::string HostFieldValue(const HostAddress& address);
+// "host" on the scheme's own port (80 for plain HTTP), "host:port" otherwise, IPv6
+// addresses in brackets: the Host field of a request and the way messages name a server.
+std::string HostFieldValue(const HostAddress& address, std::uint16_t ownPort = 80);
 
 // `QUENDRA_DATA_HOST` from the environment when it is set and valid, else the build's host.
 HostAddress DataHost();
