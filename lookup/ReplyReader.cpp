@@ -85,19 +85,23 @@ std::optional<std::string> CharsetOfHtml(std::string_view html) {
 }
 
 std::u16string DecodeReplyBody(std::string_view contentType, std::string_view body) {
-    std::optional<std::u16string> text;
-    if (const auto charset = CharsetOfContentType(contentType)) {
-        text = quendra::DecodeCharset(body, *charset);
-    }
-    if (!text && IsHtml(contentType)) {
-        if (const auto charset = CharsetOfHtml(body))
-            text = quendra::DecodeCharset(body, *charset);
-    }
-    if (!text)
-        text = quendra::Latin1ToUtf16(body);
-    if (text->starts_with(u'\uFEFF'))
-        text->erase(0, 1);
-    return *text;
+    auto decode = [&]() -> std::u16string {
+        if (const auto charset = CharsetOfContentType(contentType)) {
+            if (auto text = quendra::DecodeCharset(body, *charset))
+                return std::move(*text);
+        }
+        if (IsHtml(contentType)) {
+            if (const auto charset = CharsetOfHtml(body)) {
+                if (auto text = quendra::DecodeCharset(body, *charset))
+                    return std::move(*text);
+            }
+        }
+        return quendra::Latin1ToUtf16(body);
+    };
+    std::u16string text = decode();
+    if (!text.empty() && text.front() == u'\uFEFF')
+        text.erase(0, 1);
+    return text;
 }
 
 std::u16string FillPlaceholders(std::u16string_view address, const ReportFields& words) {

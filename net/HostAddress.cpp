@@ -77,10 +77,17 @@ std::optional<HostAddress> ParseHostAddress(std::string_view text) {
 }
 
 std::string HostFieldValue(const HostAddress& address, std::uint16_t ownPort) {
-    std::string value =
-        address.host.find(':') != std::string::npos ? "[" + address.host + "]" : address.host;
-    if (address.port != ownPort)
-        value += ":" + std::to_string(address.port);
+    const bool v6 = address.host.find(':') != std::string::npos;
+    std::string value;
+    if (v6)
+        value += '[';
+    value += address.host;
+    if (v6)
+        value += ']';
+    if (address.port != ownPort) {
+        value += ':';
+        value += std::to_string(address.port);
+    }
     return value;
 }
 

@@ -116,8 +116,9 @@ bool ReadAuthorityAndTarget(std::string_view text, HttpAddress& address) {
     if (!explicitPort)
         server->port = DefaultPort(address.scheme);
     address.server = *server;
-    address.target =
-        NormalizeTarget(target.starts_with('?') ? "/" + std::string(target) : std::string(target));
+    std::string path(target.starts_with('?') ? "/" : "");
+    path += target;
+    address.target = NormalizeTarget(path);
     return true;
 }
 

@@ -4,6 +4,15 @@
 
 namespace {
 
+HttpAddress Address(std::string scheme, std::string host, std::uint16_t port, std::string target) {
+    HttpAddress address;
+    address.scheme = std::move(scheme);
+    address.server.host = std::move(host);
+    address.server.port = port;
+    address.target = std::move(target);
+    return address;
+}
+
 TEST(HttpAddress, ParsesAbsoluteAddresses) {
     struct Case {
         const char* text;
@@ -11,15 +20,15 @@ TEST(HttpAddress, ParsesAbsoluteAddresses) {
     };
     const Case cases[] = {
         {"http://data.quendra.example/quendra/quendra.php",
-         HttpAddress{"http", {"data.quendra.example", 80}, "/quendra/quendra.php"}},
-        {"HTTP://Host:8080", HttpAddress{"http", {"Host", 8080}, "/"}},
-        {"http://host:/a?b=c#frag", HttpAddress{"http", {"host", 80}, "/a?b=c"}},
-        {"https://host/x", HttpAddress{"https", {"host", 443}, "/x"}},
-        {"https://host:80/x", HttpAddress{"https", {"host", 80}, "/x"}},
-        {"http://user:pw@host/", HttpAddress{"http", {"host", 80}, "/"}},
-        {"http://[::1]:9000/v6", HttpAddress{"http", {"::1", 9000}, "/v6"}},
-        {"http://host?q", HttpAddress{"http", {"host", 80}, "/?q"}},
-        {"ftp://files.example/pub", HttpAddress{"ftp", {"files.example", 80}, "/pub"}},
+         Address("http", "data.quendra.example", 80, "/quendra/quendra.php")},
+        {"HTTP://Host:8080", Address("http", "Host", 8080, "/")},
+        {"http://host:/a?b=c#frag", Address("http", "host", 80, "/a?b=c")},
+        {"https://host/x", Address("https", "host", 443, "/x")},
+        {"https://host:80/x", Address("https", "host", 80, "/x")},
+        {"http://user:pw@host/", Address("http", "host", 80, "/")},
+        {"http://[::1]:9000/v6", Address("http", "::1", 9000, "/v6")},
+        {"http://host?q", Address("http", "host", 80, "/?q")},
+        {"ftp://files.example/pub", Address("ftp", "files.example", 80, "/pub")},
         {"http:/no-authority", std::nullopt},
         {"http://", std::nullopt},
         {"http://host:99999/", std::nullopt},
@@ -32,7 +41,7 @@ TEST(HttpAddress, ParsesAbsoluteAddresses) {
 }
 
 TEST(HttpAddress, ResolvesLocationsAgainstTheAnsweringAddress) {
-    const HttpAddress base{"http", {"127.0.0.1", 8080}, "/quendra/quendra.php?x=1"};
+    const HttpAddress base = Address("http", "127.0.0.1", 8080, "/quendra/quendra.php?x=1");
     struct Case {
         const char* location;
         const char* expected;  // address text, or nullptr for none
