@@ -49,10 +49,15 @@ Resolution Resolve(const HostAddress& server, Clock::time_point deadline) {
     auto pending = std::make_shared<PendingLookup>();
     try {
         std::thread([pending, host = server.host, port] {
-            asio::io_context ioc;
-            tcp::resolver resolver(ioc);
+            tcp::resolver::results_type endpoints;
             boost::system::error_code ec;
-            auto endpoints = resolver.resolve(host, port, tcp::resolver::numeric_service, ec);
+            try {
+                asio::io_context ioc;
+                tcp::resolver resolver(ioc);
+                endpoints = resolver.resolve(host, port, tcp::resolver::numeric_service, ec);
+            } catch (const std::exception&) {
+                ec = asio::error::no_memory;
+            }
             const std::lock_guard lock(pending->mutex);
             pending->endpoints = std::move(endpoints);
             pending->error = ec;
