@@ -1,0 +1,6 @@
+# One lookup exchange against the loopback server, and the bare round trip to that server
+# for comparison.
+include(${PROJECT_SOURCE_DIR}/tests/fakes/net.cmake)
+add_executable(lookup_bench ${CMAKE_CURRENT_LIST_DIR}/LookupBench.cpp)
+target_link_libraries(lookup_bench PRIVATE quendra_lookup quendra_fake_http benchmark::benchmark)
+quendra_add_version_note(lookup_bench)

@@ -1,0 +1,30 @@
+#pragma once
+
+// The lookup reply read as INI-style text: "[name]" lines open sections, "name=value"
+// lines are entries. Names match without regard to letter case.
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+class IniReader {
+public:
+    // Lines end at CR LF, CR or LF; U+0000 ends the text. Lines are trimmed; empty lines,
+    // lines beginning with ";" and lines before the first section are skipped.
+    explicit IniReader(std::u16string_view text);
+
+    // Section names in text order, once per occurrence (repeated names repeat).
+    std::vector<std::u16string> SectionNames() const;
+
+    // The value of the last entry `name` in the last section `section`, or `fallback`.
+    std::u16string ReadString(std::u16string_view section, std::u16string_view name,
+                              std::u16string_view fallback = {}) const;
+
+private:
+    struct Section {
+        std::u16string name;
+        std::vector<std::pair<std::u16string, std::u16string>> entries;
+    };
+    std::vector<Section> sections_;
+};

@@ -1,0 +1,61 @@
+#pragma once
+
+// The lookup exchange: the report goes to the lookup service as a form post, and every
+// page address the reply names is handed, in reply order, to an opener. The window passes
+// its document opener; other callers may print the addresses instead.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "lookup/ReportFields.h"
+#include "net/HostAddress.h"
+#include "net/HttpMessage.h"
+
+struct LookupEndpoint {
+    HostAddress host;
+    std::string path = "/quendra/quendra.php";
+};
+
+// The lookup service on the data host (see DataHost()).
+LookupEndpoint DefaultLookupEndpoint();
+
+// Connect 30 s (name resolution included), whole exchange 60 s (all redirects included),
+// at most 4 MiB of reply body.
+using LookupLimits = HttpLimits;
+
+using DocumentOpener = std::function<void(const std::u16string&)>;
+
+struct LookupFailure {
+    // The reply's status line for an unsuccessful status, else the cause in words.
+    std::u16string message;
+    long long number = 0;
+};
+
+// "<message> NUMBER : <number>", the text the window shows for a failure.
+std::u16string FailureText(const LookupFailure& failure);
+
+// Posts the report, follows redirects and opens each valid address of the reply through
+// `open`. Nothing when the exchange succeeded (also when the reply named nothing to open,
+// and when the 15th redirect ended it); the failure otherwise, after which nothing more
+// is opened.
+//
+// Reply statuses: 200-299 give the reply text; 300-399 except 304, and any status but 201
+// with a Location field, are redirects; every other status (1xx, 304, 400 and above, or a
+// redirect without a Location) fails with the reply's status line.
+std::optional<LookupFailure> RunLookup(std::u16string_view report, const ReportFields& words,
+                                       const LookupEndpoint& endpoint, const DocumentOpener& open,
+                                       const LookupLimits& limits = {});
+
+struct DiagnosticLookupResult {
+    std::u16string replyText;  // for the diagnostic log; empty after a failure
+    std::optional<LookupFailure> failure;
+};
+
+// The diagnostic exchange: the same post with an HTTP/1.0 request line and a leading
+// "Connection: keep-alive" field; returns the decoded reply text instead of opening
+// anything. The caller shows its "0" message box before calling.
+DiagnosticLookupResult RunDiagnosticLookup(std::u16string_view report,
+                                           const LookupEndpoint& endpoint,
+                                           const LookupLimits& limits = {});
