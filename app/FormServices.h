@@ -8,12 +8,14 @@
 #include <memory>
 #include <string_view>
 
+namespace quendra {
 class DrivePlatform;
+}
 class QWidget;
 
 struct FormServices {
     // Null: the real platform of this machine.
-    std::shared_ptr<DrivePlatform> drivePlatform;
+    std::shared_ptr<quendra::DrivePlatform> drivePlatform;
     // Shows a plain message box with an OK button and returns when it is closed.
     std::function<void(QWidget* owner, const QString& text)> showMessage;
     // Hands an address to the desktop (OpenDocument by default).

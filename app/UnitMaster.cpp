@@ -18,7 +18,8 @@
 #include "lookup/DriveWords.h"
 #include "lookup/LookupExchange.h"
 #include "lookup/Report.h"
-#include "net/Hosts.h"
+#include "net/HostAddress.h"
+#include "util/TextRules.h"
 #include "util/TextUtils.h"
 #include "util/Unicode.h"
 
@@ -301,7 +302,7 @@ void TFormMaster::ComboBoxBurnersChange(QObject*) {
 }
 
 void TFormMaster::ButtonVextrel1Click(QObject*) {
-    services_.openDocument(DownloadPageAddress());
+    services_.openDocument(quendra::Widen(DownloadPageAddress()));
 }
 
 void TFormMaster::ButtonUpdateFirmwareClick(QObject*) {
@@ -311,32 +312,32 @@ void TFormMaster::ButtonUpdateFirmwareClick(QObject*) {
         try {
             const std::u16string report = BuildReport();
             failure = RunLookup(
-                report, Fields(), DataLookupEndpoint(),
+                report, Fields(), DefaultLookupEndpoint(),
                 [this](const std::u16string& address) { services_.openDocument(address); });
         } catch (const std::exception& error) {
             failure = LookupFailure{quendra::Utf8ToUtf16(error.what()), 0};
         }
     }
     if (failure)
-        ShowFailure(FailureMessageText(*failure));
+        ShowFailure(FailureText(*failure));
 }
 
 void TFormMaster::Button1Click(QObject*) {
-    std::variant<std::u16string, LookupFailure> outcome;
+    DiagnosticLookupResult outcome;
     {
         BusyCursor busy;
         try {
             const std::u16string report = BuildReport();
             services_.showMessage(this, QStringLiteral("0"));
-            outcome = RunDiagnosticLookup(report, DataLookupEndpoint());
+            outcome = RunDiagnosticLookup(report, DefaultLookupEndpoint());
         } catch (const std::exception& error) {
-            outcome = LookupFailure{quendra::Utf8ToUtf16(error.what()), 0};
+            outcome.failure = LookupFailure{quendra::Utf8ToUtf16(error.what()), 0};
         }
     }
-    if (const auto* failure = std::get_if<LookupFailure>(&outcome)) {
-        ShowFailure(FailureMessageText(*failure));
+    if (outcome.failure) {
+        ShowFailure(FailureText(*outcome.failure));
     } else {
-        AppendLog(std::get<std::u16string>(outcome));
+        AppendLog(outcome.replyText);
     }
 }
 

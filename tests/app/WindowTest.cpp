@@ -1,0 +1,187 @@
+// The main window offscreen, on simulated drives, with the message box and the document
+// opener replaced by recorders.
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "app/UnitMaster.h"
+#include "sysinfo/SysInfo.h"
+#include "tests/fakes/FakeDrivePlatform.h"
+#include "tests/fakes/SimulatedDrive.h"
+
+using quendra::FakeDrivePlatform;
+using quendra::ScsiAddress;
+using quendra::SimulatedDrive;
+
+namespace {
+
+QString ToQ(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Counts the times a widget was shown.
+class ShowCounter : public QObject {
+public:
+    int shows = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) ++shows;
+        return false;
+    }
+};
+
+struct Recorder {
+    QStringList messages;
+    QStringList opened;
+
+    FormServices Services(std::shared_ptr<FakeDrivePlatform> platform) {
+        FormServices services;
+        services.drivePlatform = std::move(platform);
+        services.showMessage = [this](QWidget*, const QString& text) { messages << text; };
+        services.openDocument = [this](std::u16string_view target) { opened << ToQ(target); };
+        return services;
+    }
+};
+
+std::shared_ptr<SimulatedDrive> Drive(quendra::DriveTable table) {
+    return std::make_shared<SimulatedDrive>(std::move(table));
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { CaptureStartupSystemInfo(); }
+
+    void oneDriveHidesTheSelectorAndShortensTheWindow() {
+        auto two = std::make_shared<FakeDrivePlatform>();
+        two->AddDrive('D', Drive(quendra::drives::DvdReader()), ScsiAddress{1, 0, 0});
+        two->AddDrive('E', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 1, 0});
+        auto one = std::make_shared<FakeDrivePlatform>();
+        one->AddDrive('D', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 0, 0});
+
+        Recorder recorder;
+        TFormMaster withTwo(recorder.Services(two));
+        withTwo.PopulateBurners();
+        TFormMaster withOne(recorder.Services(one));
+        withOne.PopulateBurners();
+
+        QVERIFY(withTwo.isVisible());
+        QVERIFY(withOne.isVisible());
+        QCOMPARE(withTwo.width(), 519);
+        QCOMPARE(withOne.width(), 519);
+        QCOMPARE(withTwo.height(), 233);
+        QCOMPARE(withTwo.height() - withOne.height(), 46);
+        QVERIFY(withTwo.ComboBoxBurners->isVisible());
+        QVERIFY(!withOne.ComboBoxBurners->isVisible());
+        QVERIFY(!withOne.LabelSelectYourBurner->isVisible());
+        QCOMPARE(withOne.Label1->geometry(), QRect(3, 3, 513, 13));
+        QCOMPARE(withTwo.PanelVextrel->geometry(), QRect(3, 166, 513, 64));
+        QVERIFY(!withTwo.Memo1->isVisible());
+        QVERIFY(!withTwo.Button1->isVisible());
+        QVERIFY(recorder.messages.isEmpty());
+    }
+
+    void burnerAfterReaderIsPreselectedAndFocusIsOnTheDownloadButton() {
+        auto platform = std::make_shared<FakeDrivePlatform>();
+        auto reader = Drive(quendra::drives::DvdReader());
+        auto burner = Drive(quendra::drives::DvdBurner());
+        platform->AddDrive('D', reader, ScsiAddress{1, 0, 0});
+        platform->AddDrive('E', burner, ScsiAddress{1, 1, 0});
+
+        Recorder recorder;
+        TFormMaster form(recorder.Services(platform));
+        reader->ClearCounts();
+        burner->ClearCounts();
+        form.PopulateBurners();
+
+        QCOMPARE(form.ComboBoxBurners->count(), 2);
+        QCOMPARE(form.ComboBoxBurners->currentIndex(), 1);
+        // Discovery asks each drive once; the choice selects the reader, then the burner,
+        // and the change handler selects the burner again.
+        QCOMPARE(reader->Count(0x12), std::size_t{2});
+        QCOMPARE(burner->Count(0x12), std::size_t{3});
+
+        const ReportFields& words = form.Fields();
+        QCOMPARE(form.ButtonUpdateFirmware->text(),
+                 "Check for Firmware and Driver update of " + ToQ(words.FDeviceModel).toUpper());
+        QVERIFY(!words.FDeviceModel.empty());
+        QCOMPARE(form.LabelFirmwareVersion->text(), ToQ(words.FDeviceFirmware));
+
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_COMPARE(QApplication::focusWidget(), form.ButtonVextrel1);
+        QCOMPARE(form.ButtonVextrel1->text(), QStringLiteral("Download Vextrel Now !"));
+    }
+
+    void typedTextThatSelectsNothingGivesEmptyCaptions() {
+        auto platform = std::make_shared<FakeDrivePlatform>();
+        platform->AddDrive('D', Drive(quendra::drives::DvdReader()), ScsiAddress{1, 0, 0});
+        platform->AddDrive('E', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 1, 0});
+        Recorder recorder;
+        TFormMaster form(recorder.Services(platform));
+        form.PopulateBurners();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        form.ComboBoxBurners->lineEdit()->selectAll();
+        QTest::keyClicks(form.ComboBoxBurners->lineEdit(), QStringLiteral("no such drive"));
+
+        QCOMPARE(form.ComboBoxBurners->count(), 2);  // typed text is never an item
+        QCOMPARE(form.ButtonUpdateFirmware->text(),
+                 QStringLiteral("Check for Firmware and Driver update of "));
+        QCOMPARE(form.LabelBurnerName->text(), QStringLiteral("by"));
+        QCOMPARE(form.LabelFirmwareVersion->text(), QString());
+        QCOMPARE(form.LabelVextrel1->text(),
+                 QStringLiteral("Vextrel DVD Burning Software is 100% compatible with "));
+        QVERIFY(form.Fields().FDeviceName.empty());
+
+        // Typing an item's text exactly selects that drive again.
+        form.ComboBoxBurners->lineEdit()->selectAll();
+        QTest::keyClicks(form.ComboBoxBurners->lineEdit(), form.ComboBoxBurners->itemText(0));
+        QVERIFY(!form.Fields().FDeviceModel.empty());
+        QCOMPARE(form.LabelFirmwareVersion->text(), ToQ(form.Fields().FDeviceFirmware));
+    }
+
+    void downloadButtonOpensTheDownloadPage() {
+        qputenv("QUENDRA_DATA_HOST", "data.test.example:8080");
+        auto platform = std::make_shared<FakeDrivePlatform>();
+        platform->AddDrive('D', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 0, 0});
+        Recorder recorder;
+        TFormMaster form(recorder.Services(platform));
+        form.PopulateBurners();
+        QTest::mouseClick(form.ButtonVextrel1, Qt::LeftButton);
+        QCOMPARE(recorder.opened,
+                 QStringList{"http://data.test.example:8080/qndr-vextrel-download.php"});
+        qunsetenv("QUENDRA_DATA_HOST");
+    }
+
+    // Last: it runs the application's event loop to its end.
+    void noDriveSaysSoAndEndsTheEventLoopWithoutShowing() {
+        auto platform = std::make_shared<FakeDrivePlatform>();
+        Recorder recorder;
+        TFormMaster form(recorder.Services(platform));
+        ShowCounter shows;
+        form.installEventFilter(&shows);
+
+        QMetaObject::invokeMethod(&form, &TFormMaster::PopulateBurners, Qt::QueuedConnection);
+        QTimer::singleShot(10000, [] { QCoreApplication::exit(99); });
+        const int result = QCoreApplication::exec();
+
+        QCOMPARE(result, 0);
+        QCOMPARE(recorder.messages, QStringList{"Sorry no buner found."});
+        QCOMPARE(shows.shows, 0);
+        QVERIFY(!form.isVisible());
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "WindowTest.moc"
