@@ -58,8 +58,8 @@ struct TSCSIDevice {
 
     // Selected drive and its capabilities.
     std::uint8_t SelectedDevice = 0;
-    TModePage2A ModePage2A{};
-    TConfigHeader ConfigHeader{};
+    alignas(8) TModePage2A ModePage2A{};
+    alignas(8) TConfigHeader ConfigHeader{};  // GET CONFIGURATION answers land here
     TDC dc{};
 
     // Queries.

@@ -10,7 +10,7 @@
 //
 // Without configuration the bus holds two drives: a DVD reader at 0:0:0 (letter D) and a
 // DVD burner at 0:1:0 (letter E). QUENDRA_TEST_ASPI_BUS chooses other contents, items
-// separated by ";":
+// separated by ";" or ",":
 //
 //   KIND@A:T:L[=X]   a drive at adapter A, target T, logical unit L; X: the letter that
 //                    get-disk-information reports (without it that request fails).
@@ -127,7 +127,7 @@ bool AttachDrive(SimulatedAspiBus& bus, std::string_view item) {
 void Configure(SimulatedAspiBus& bus, std::string_view spec) {
     SimulatedAspiBus::Completion completion = SimulatedAspiBus::Completion::Alternate;
     while (!spec.empty()) {
-        const std::size_t end = std::min(spec.find(';'), spec.size());
+        const std::size_t end = std::min(spec.find_first_of(";,"), spec.size());
         const std::string_view item = spec.substr(0, end);
         spec.remove_prefix(std::min(end + 1, spec.size()));
         if (item.empty())

@@ -13,7 +13,6 @@ constexpr std::uint8_t kTestUnitReady = 0x00;
 constexpr std::uint8_t kInquiry = 0x12;
 constexpr std::uint8_t kGetConfiguration = 0x46;
 constexpr std::uint8_t kModeSense10 = 0x5A;
-constexpr std::uint8_t kCheckCondition = 0x02;
 
 void PutPadded(std::vector<std::uint8_t>& out, std::size_t offset, const std::string& text,
                std::size_t width) {
@@ -26,8 +25,10 @@ bool AllZero(std::span<const std::uint8_t> bytes) {
     return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; });
 }
 
-DriveAnswer Check(SenseData sense) {
-    return {kCheckCondition, FixedSense(sense), 0};
+DriveAnswer Check(SenseData sense, std::uint8_t status = kStatusCheckCondition) {
+    if (status != kStatusCheckCondition)
+        return {status, {}, 0};
+    return {status, FixedSense(sense), 0};
 }
 
 }  // namespace
@@ -44,8 +45,8 @@ std::vector<std::uint8_t> FixedSense(SenseData sense) {
 
 SimulatedDrive::SimulatedDrive(DriveTable table) : table_(std::move(table)) {}
 
-void SimulatedDrive::Fail(std::uint8_t operationCode, SenseData sense) {
-    failing_[operationCode] = sense;
+void SimulatedDrive::Fail(std::uint8_t operationCode, SenseData sense, std::uint8_t status) {
+    failing_[operationCode] = {sense, status};
 }
 
 void SimulatedDrive::FailModePage(std::uint8_t pageByte, SenseData sense) {
@@ -106,7 +107,7 @@ DriveAnswer SimulatedDrive::Execute(std::span<const std::uint8_t> cdb, DataDirec
         return Check(kInvalidFieldInCdb);
     }
     if (const auto failing = failing_.find(cdb[0]); failing != failing_.end()) {
-        return Check(failing->second);
+        return Check(failing->second.first, failing->second.second);
     }
     switch (cdb[0]) {
         case kInquiry:

@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "drive/DrivePlatform.h"
@@ -26,6 +27,9 @@ struct SenseData {
 inline constexpr SenseData kMediumNotPresent{0x02, 0x3A, 0x00};
 inline constexpr SenseData kInvalidFieldInCdb{0x05, 0x24, 0x00};
 inline constexpr SenseData kInvalidCommand{0x05, 0x20, 0x00};
+
+inline constexpr std::uint8_t kStatusCheckCondition = 0x02;
+inline constexpr std::uint8_t kStatusBusy = 0x08;
 
 // One feature descriptor the drive reports: its code, the version/persistent/current byte
 // and its own data (the first data byte is what the probe calls `info`).
@@ -69,8 +73,10 @@ public:
     DriveAnswer Execute(std::span<const std::uint8_t> cdb, DataDirection direction,
                         std::span<std::uint8_t> data);
 
-    // Every later command with this operation code ends in CHECK CONDITION with `sense`.
-    void Fail(std::uint8_t operationCode, SenseData sense = kInvalidFieldInCdb);
+    // Every later command with this operation code ends in CHECK CONDITION with `sense`, or
+    // with another status byte (8: BUSY), which carries no sense data.
+    void Fail(std::uint8_t operationCode, SenseData sense = kInvalidFieldInCdb,
+              std::uint8_t status = kStatusCheckCondition);
     // MODE SENSE of this page byte (page code with page-control bits) fails.
     void FailModePage(std::uint8_t pageByte, SenseData sense = kInvalidFieldInCdb);
     // Every command fails, as with a drive that is gone.
@@ -97,7 +103,7 @@ private:
                std::span<std::uint8_t> data) const;
 
     DriveTable table_;
-    std::map<std::uint8_t, SenseData> failing_;
+    std::map<std::uint8_t, std::pair<SenseData, std::uint8_t>> failing_;
     std::map<std::uint8_t, SenseData> failingPages_;
     std::optional<SenseData> failEverything_;
     std::map<std::uint8_t, std::size_t> shortened_;
