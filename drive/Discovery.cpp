@@ -118,10 +118,14 @@ std::size_t ScanPassThrough(DrivePlatform& platform, TSCSIDevice& device) {
     device.ASPIInitialized = true;
     device.UsingSPTI = true;
 
-    // Drives without an address get adapter numbers after the largest one in use.
+    // Drives without an address get adapter numbers after the largest one in use (8-bit, as
+    // every adapter number).
     std::uint8_t nextAdapter = 1;
-    for (const FoundDrive& drive : addressed) {
-        nextAdapter = std::max<std::uint8_t>(nextAdapter, drive.entry.HaId + 1);
+    if (!addressed.empty()) {
+        std::uint8_t largest = 0;
+        for (const FoundDrive& drive : addressed)
+            largest = std::max(largest, drive.entry.HaId);
+        nextAdapter = static_cast<std::uint8_t>(largest + 1);
     }
     for (FoundDrive& drive : addressless) {
         TDeviceEntry& entry = drive.entry;

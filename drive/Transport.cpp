@@ -93,8 +93,9 @@ std::uint8_t ExecuteCommand(DrivePlatform& platform, TSCSIDevice& device,
     request.SRB_Cmd = SC_EXEC_SCSI_CMD;
     request.SRB_PostProc = static_cast<std::uintptr_t>(event);
 
-    if (device.TV && request.CDBByte[0] == kOpWrite10) {
-        std::array<std::uint8_t, 16> cdb = request.CDBByte;
+    std::array<std::uint8_t, 16> cdb = request.CDBByte;
+    const std::uint8_t operationCode = cdb[0];
+    if (device.TV && operationCode == kOpWrite10) {
         cdb[2] = 0;
         cdb[3] = 0;
         request.CDBByte = cdb;
@@ -114,11 +115,11 @@ std::uint8_t ExecuteCommand(DrivePlatform& platform, TSCSIDevice& device,
     }
 
     if (device.fdbg) {
-        const std::array<std::uint8_t, 16> cdb = request.CDBByte;
         std::optional<std::uint32_t> error;
         if (device.UsingSPTI)
             error = device.LastWinError;
-        WriteTrace(device, FormatTraceLine(request, device.cn[cdb[0]], platform.UtcTime(), error));
+        WriteTrace(device,
+                   FormatTraceLine(request, device.cn[operationCode], platform.UtcTime(), error));
     }
 
     device.TargetBusy =
