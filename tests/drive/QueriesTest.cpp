@@ -16,15 +16,32 @@ namespace {
 using namespace quendra;
 
 TEST(DeviceCan, EachIdentifierAnswersItsOwnFlag) {
+    const std::pair<int, bool TDC::*> expected[] = {
+        {1, &TDC::Read_CDR},         {2, &TDC::Read_CDRW},
+        {3, &TDC::Read_DVDRAM},      {4, &TDC::Read_DVDR},
+        {5, &TDC::Read_DVDRW},       {6, &TDC::Read_DVDPLUSR},
+        {7, &TDC::Read_DVDPLUSRW},   {8, &TDC::Read_DVDPLUSRDL},
+        {9, &TDC::Read_HDDVDROM},    {10, &TDC::Read_HDDVDR},
+        {11, &TDC::Read_HDDVDRAM},   {12, &TDC::Read_BDROM},
+        {13, &TDC::Read_BDR},        {14, &TDC::Read_BDRE},
+        {21, &TDC::Write_CDR},       {22, &TDC::Write_CDRW},
+        {23, &TDC::Write_DVDRAM},    {24, &TDC::Write_DVDR},
+        {25, &TDC::Write_DVDRW},     {26, &TDC::Write_DVDPLUSR},
+        {27, &TDC::Write_DVDPLUSRW}, {28, &TDC::Write_DVDPLUSRDL},
+        {29, &TDC::Write_HDDVDR},    {30, &TDC::Write_HDDVDRAM},
+        {31, &TDC::Write_BDR},       {32, &TDC::Write_BDRE},
+        {41, &TDC::TestWrite},       {42, &TDC::UnderRunProtection},
+    };
+    ASSERT_EQ(DriveCapabilities().size(), std::size(expected));
     DriveRig rig;
-    for (const DriveCapability& capability : DriveCapabilities()) {
+    for (const auto& [capabilityId, flag] : expected) {
         rig.device().dc = TDC{};
-        rig.device().dc.*(capability.flag) = true;
+        rig.device().dc.*flag = true;
         for (int id = 0; id < 256; ++id) {
             if (id == 72 || id == 73)
                 continue;
-            EXPECT_EQ(rig.drives().DeviceCan(static_cast<std::uint8_t>(id)), id == capability.id)
-                << capability.name << " asked as " << id;
+            EXPECT_EQ(rig.drives().DeviceCan(static_cast<std::uint8_t>(id)), id == capabilityId)
+                << "flag of " << capabilityId << " asked as " << id;
         }
     }
     // Two flags have no identifier.
