@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "drive/ScsiLib.h"
+#include "tests/fakes/SimulatedDrive.h"
 
 namespace {
 
@@ -63,6 +64,47 @@ TEST(CommandNames, FiftyOneNamesPaddedToTwentyTwo) {
     EXPECT_EQ(device.cn[0x5A], "MODE SENSE (10)       ");
     EXPECT_EQ(device.cn[0xA0], "");
     EXPECT_EQ(device.cn[0xFF], "");
+}
+
+// The simulated drive accepts exactly the blocks above and refuses near misses, so the
+// drive tests catch a block built wrong.
+TEST(SimulatedDriveBlocks, NearMissesAreRejected) {
+    SimulatedDrive drive(drives::DvdBurner());
+    std::vector<std::uint8_t> buffer(128);
+    const auto in = DataDirection::In;
+    struct Case {
+        Bytes cdb;
+        DataDirection direction;
+        std::size_t length;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {ToBytes(inquiryCdb()), in, 64, true},
+        {ToBytes(inquiryCdb()), in, 32, false},                  // room for less than asked
+        {ToBytes(inquiryCdb()), DataDirection::Out, 64, false},  // wrong direction
+        {{0x12, 0x01, 0, 0, 0x40, 0}, in, 64, false},            // EVPD
+        {ToBytes(modeSense10Cdb(0xAA, 128)), in, 128, true},
+        {{0x5A, 0x08, 0xAA, 0, 0, 0, 0, 0, 0x80, 0}, in, 128, false},  // block descriptors off
+        {{0x5A, 0, 0xAA, 0, 0, 0, 0, 0x80, 0x00}, in, 128, false},     // nine bytes
+        {{0x5A, 0, 0xAA, 0, 0, 0, 0, 0x80, 0x00, 0}, in, 128, false},  // 32768 bytes asked
+        {ToBytes(getConfigurationCdb(2, 0x2A, 112)), in, 112, true},
+        {{0x46, 0x02, 0, 0x2A, 0, 0, 0, 0, 0, 0}, in, 112, false},  // nothing asked
+        {ToBytes(testUnitReadyCdb()), DataDirection::None, 0, true},
+        {ToBytes(testUnitReadyCdb()), in, 16, false},
+        {{0x28, 0, 0, 0, 0, 0, 0, 0, 1, 0}, in, 128, false},  // not a command it knows
+    };
+    std::size_t rejected = 0;
+    for (const Case& c : cases) {
+        const DriveAnswer answer =
+            drive.Execute(c.cdb, c.direction, std::span(buffer).first(c.length));
+        EXPECT_EQ(answer.status == 0, c.accepted) << int{c.cdb[0]} << " " << c.cdb.size();
+        if (!c.accepted) {
+            ++rejected;
+            EXPECT_EQ(answer.sense[2], 0x05);
+            EXPECT_EQ(drive.Rejected(), rejected);
+        }
+    }
+    EXPECT_EQ(drive.TotalCommands(), std::size(cases));
 }
 
 }  // namespace
