@@ -1,0 +1,178 @@
+// A test ASPI library, libwnaspi32.so: a simulated bus of MMC drives behind the two ASPI
+// entry points, found through the ordinary dlopen route when "WNASPI32.DLL" is asked for.
+// Some execute requests complete later on a thread of the library: the call returns 0
+// (pending), the thread sets SRB_Status and then signals the eventfd in SRB_PostProc.
+//
+// Run quendra-probe on it (on a machine without optical drives, so that the pass-through
+// route finds nothing and the ASPI route is taken):
+//
+//   LD_LIBRARY_PATH=build/asan/tests/aspi build/asan/cli/quendra-probe
+//
+// Without configuration the bus holds two drives: a DVD reader at 0:0:0 (letter D) and a
+// DVD burner at 0:1:0 (letter E). QUENDRA_TEST_ASPI_BUS chooses other contents, items
+// separated by ";" or ",":
+//
+//   KIND@A:T:L[=X]   a drive at adapter A, target T, logical unit L; X: the letter that
+//                    get-disk-information reports (without it that request fails).
+//                    KIND: reader, burner, empty-burner (no disc), plus-writer, cdrom
+//   adapters=N       host adapter count reported by the adapter inquiry (default 1)
+//   completion=M     sync, pending or alternate (default: every second request pending)
+//   nosupport        GetASPI32SupportInfo answers 0
+//
+// An empty QUENDRA_TEST_ASPI_BUS is a bus without drives.
+
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "tests/aspi/linux/CompletionSignal.h"
+#include "tests/fakes/SimulatedAspiBus.h"
+
+namespace {
+
+using quendra::SimulatedAspiBus;
+using quendra::SimulatedDrive;
+
+constexpr std::string_view kDefaultBus = "reader@0:0:0=D;burner@0:1:0=E";
+
+// Runs deferred requests one after another on a thread of its own.
+class CompletionThread {
+public:
+    ~CompletionThread() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+    void Post(SimulatedAspiBus::Work work) {
+        std::lock_guard lock(mutex_);
+        if (!thread_.joinable())
+            thread_ = std::thread([this] { Run(); });
+        queue_.push_back(std::move(work));
+        wake_.notify_all();
+    }
+
+private:
+    void Run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (queue_.empty())
+                return;
+            SimulatedAspiBus::Work work = std::move(queue_.front());
+            queue_.pop_front();
+            lock.unlock();
+            work();
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<SimulatedAspiBus::Work> queue_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+std::shared_ptr<SimulatedDrive> MakeDrive(std::string_view kind) {
+    using namespace quendra::drives;
+    if (kind == "reader")
+        return std::make_shared<SimulatedDrive>(DvdReader());
+    if (kind == "burner")
+        return std::make_shared<SimulatedDrive>(DvdBurner());
+    if (kind == "plus-writer")
+        return std::make_shared<SimulatedDrive>(DvdPlusOnlyWriter());
+    if (kind == "cdrom")
+        return std::make_shared<SimulatedDrive>(OldCdRom());
+    if (kind == "empty-burner") {
+        quendra::DriveTable table = DvdBurner();
+        table.currentProfile = 0;
+        table.notReady = quendra::kMediumNotPresent;
+        return std::make_shared<SimulatedDrive>(table);
+    }
+    return nullptr;
+}
+
+// "KIND@A:T:L[=X]"
+bool AttachDrive(SimulatedAspiBus& bus, std::string_view item) {
+    const std::size_t at = item.find('@');
+    if (at == std::string_view::npos)
+        return false;
+    std::shared_ptr<SimulatedDrive> drive = MakeDrive(item.substr(0, at));
+    unsigned adapter = 0, target = 0, lun = 0;
+    char letter = 0;
+    const std::string address(item.substr(at + 1));
+    const int fields =
+        std::sscanf(address.c_str(), "%u:%u:%u=%c", &adapter, &target, &lun, &letter);
+    if (!drive || fields < 3 || adapter > 255 || target > 255 || lun > 255)
+        return false;
+    std::optional<char> reported;
+    if (fields == 4 && letter >= 'A' && letter <= 'Z')
+        reported = letter;
+    bus.Attach(static_cast<std::uint8_t>(adapter), static_cast<std::uint8_t>(target),
+               static_cast<std::uint8_t>(lun), std::move(drive), reported);
+    return true;
+}
+
+void Configure(SimulatedAspiBus& bus, std::string_view spec) {
+    SimulatedAspiBus::Completion completion = SimulatedAspiBus::Completion::Alternate;
+    while (!spec.empty()) {
+        const std::size_t end = std::min(spec.find_first_of(";,"), spec.size());
+        const std::string_view item = spec.substr(0, end);
+        spec.remove_prefix(std::min(end + 1, spec.size()));
+        if (item.empty())
+            continue;
+        if (item == "nosupport") {
+            bus.SetSupportInfo(0);
+        } else if (item.starts_with("adapters=")) {
+            bus.SetAdapterCount(static_cast<std::uint8_t>(std::atoi(item.data() + 9)));
+        } else if (item == "completion=sync") {
+            completion = SimulatedAspiBus::Completion::Synchronous;
+        } else if (item == "completion=pending") {
+            completion = SimulatedAspiBus::Completion::Pending;
+        } else if (item == "completion=alternate") {
+            completion = SimulatedAspiBus::Completion::Alternate;
+        } else if (!AttachDrive(bus, item)) {
+            std::fprintf(stderr, "libwnaspi32: ignoring \"%.*s\"\n", static_cast<int>(item.size()),
+                         item.data());
+        }
+    }
+    static CompletionThread thread;
+    bus.SetCompletion(
+        completion, [](SimulatedAspiBus::Work work) { thread.Post(std::move(work)); },
+        [](std::uintptr_t event) { SignalCompletionEvent(event); });
+}
+
+SimulatedAspiBus& Bus() {
+    static SimulatedAspiBus* bus = [] {
+        auto* made = new SimulatedAspiBus;  // lives as long as the process
+        const char* spec = std::getenv("QUENDRA_TEST_ASPI_BUS");
+        Configure(*made, spec != nullptr ? std::string_view(spec) : kDefaultBus);
+        return made;
+    }();
+    return *bus;
+}
+
+}  // namespace
+
+extern "C" {
+
+__attribute__((visibility("default"))) std::uint32_t GetASPI32SupportInfo(void) {
+    return Bus().GetSupportInfo();
+}
+
+__attribute__((visibility("default"))) std::uint32_t SendASPI32Command(void* srb) {
+    return Bus().Send(srb);
+}
+
+}  // extern "C"

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Runs quendra-probe with the test ASPI library on LD_LIBRARY_PATH: without optical drives
+# the pass-through route finds nothing and the library's two drives are listed and probed.
+# Skips (exit 77) on a machine with optical drives, where the pass-through route wins.
+#
+# usage: probe_with_test_aspi.sh QUENDRA_PROBE ASPI_LIBRARY_FOLDER
+set -uo pipefail
+
+if ls /dev/sr[0-9]* >/dev/null 2>&1; then
+    echo "SKIP: this machine has optical drives"
+    exit 77
+fi
+output=$(LD_LIBRARY_PATH="$2" QUENDRA_TEST_ASPI_BUS= "$1" 2>&1) || { echo "$output"; exit 1; }
+empty_bus=$output
+output=$(env -u QUENDRA_TEST_ASPI_BUS LD_LIBRARY_PATH="$2" "$1" 2>&1) || { echo "$output"; exit 1; }
+
+status=0
+for line in \
+    "Drive route                 ASPI library" \
+    "Drives found                2" \
+    '  0   0:0:0        D       "0:0:0,D: ACME     DVD-ROM DR-16    2.10 "' \
+    '  1   0:1:0        E       "0:1:0,E: ACME     DVDRAM XR-22     1.02 "' \
+    "  26  Write_DVDPLUSR        yes" \
+    "  Max read speed            6800 kB/s" \
+    "  Burner                    yes"; do
+    grep -qF -- "$line" <<<"$output" || { echo "missing: $line"; status=1; }
+done
+grep -qF "Drives found                0" <<<"$empty_bus" || { echo "empty bus: $empty_bus"; status=1; }
+[ $status -eq 0 ] || echo "$output"
+exit $status

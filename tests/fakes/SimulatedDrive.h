@@ -1,0 +1,140 @@
+#pragma once
+
+// A simulated MMC drive. It answers INQUIRY, MODE SENSE (10), GET CONFIGURATION and TEST
+// UNIT READY from a small table, checks every command block and counts what it receives.
+// Like a real drive it writes only the bytes of its answer, so a short answer leaves the
+// rest of the caller's buffer as it was.
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "drive/DrivePlatform.h"
+
+namespace quendra {
+
+struct SenseData {
+    std::uint8_t key = 0;
+    std::uint8_t asc = 0;
+    std::uint8_t ascq = 0;
+};
+
+inline constexpr SenseData kMediumNotPresent{0x02, 0x3A, 0x00};
+inline constexpr SenseData kInvalidFieldInCdb{0x05, 0x24, 0x00};
+inline constexpr SenseData kInvalidCommand{0x05, 0x20, 0x00};
+
+inline constexpr std::uint8_t kStatusCheckCondition = 0x02;
+inline constexpr std::uint8_t kStatusBusy = 0x08;
+
+// One feature descriptor the drive reports: its code, the version/persistent/current byte
+// and its own data (the first data byte is what the probe calls `info`).
+struct FeatureDescriptor {
+    std::uint8_t versionFlags = 0x01;  // current
+    std::vector<std::uint8_t> data;
+};
+
+struct DriveTable {
+    std::uint8_t peripheralType = 0x05;  // CD/DVD
+    std::string vendor;                  // padded with blanks to 8
+    std::string product;                 // padded with blanks to 16
+    std::string revision;                // padded with blanks to 4
+
+    // Page 0x2A from its code byte on; `currentPage2A` when current values differ.
+    std::vector<std::uint8_t> page2A;
+    std::optional<std::vector<std::uint8_t>> currentPage2A;
+    bool blockDescriptor = false;                     // one 8-byte block descriptor
+    std::optional<std::vector<std::uint8_t>> page30;  // nullopt: CHECK CONDITION
+
+    bool knowsGetConfiguration = true;  // false: GET CONFIGURATION is an invalid command
+    std::uint16_t currentProfile = 0;   // 0: no disc
+    std::map<std::uint16_t, FeatureDescriptor> features;
+
+    std::optional<SenseData> notReady;  // TEST UNIT READY answer; nullopt: ready
+};
+
+struct DriveAnswer {
+    std::uint8_t status = 0;          // 0 GOOD, 2 CHECK CONDITION
+    std::vector<std::uint8_t> sense;  // fixed format, 18 bytes, with CHECK CONDITION
+    std::size_t dataLength = 0;       // bytes written into the data buffer
+};
+
+class SimulatedDrive {
+public:
+    explicit SimulatedDrive(DriveTable table);
+
+    // Runs one command. A block that is not exactly what this program sends (wrong length,
+    // reserved bytes, allocation length beyond the buffer, wrong direction) is rejected with
+    // CHECK CONDITION, ILLEGAL REQUEST and counted.
+    DriveAnswer Execute(std::span<const std::uint8_t> cdb, DataDirection direction,
+                        std::span<std::uint8_t> data);
+
+    // Every later command with this operation code ends in CHECK CONDITION with `sense`, or
+    // with another status byte (8: BUSY), which carries no sense data.
+    void Fail(std::uint8_t operationCode, SenseData sense = kInvalidFieldInCdb,
+              std::uint8_t status = kStatusCheckCondition);
+    // MODE SENSE of this page byte (page code with page-control bits) fails.
+    void FailModePage(std::uint8_t pageByte, SenseData sense = kInvalidFieldInCdb);
+    // Every command fails, as with a drive that is gone.
+    void FailEverything(SenseData sense = kInvalidCommand);
+    // Answers with this operation code are cut to `bytes` bytes.
+    void Shorten(std::uint8_t operationCode, std::size_t bytes);
+    // The table, to change the drive after it was made.
+    DriveTable& Table() { return table_; }
+
+    std::size_t Count(std::uint8_t operationCode) const;
+    std::size_t TotalCommands() const { return commands_.size(); }
+    std::size_t Rejected() const { return rejected_; }
+    const std::vector<std::vector<std::uint8_t>>& Commands() const { return commands_; }
+    void ClearCounts();
+
+private:
+    DriveAnswer Inquiry(std::span<const std::uint8_t> cdb, std::span<std::uint8_t> data);
+    DriveAnswer ModeSense(std::span<const std::uint8_t> cdb, std::span<std::uint8_t> data);
+    DriveAnswer GetConfiguration(std::span<const std::uint8_t> cdb, std::span<std::uint8_t> data);
+    DriveAnswer TestUnitReady();
+    DriveAnswer Reply(std::uint8_t operationCode, const std::vector<std::uint8_t>& answer,
+                      std::size_t allocation, std::span<std::uint8_t> data);
+    bool Valid(std::span<const std::uint8_t> cdb, DataDirection direction,
+               std::span<std::uint8_t> data) const;
+
+    DriveTable table_;
+    std::map<std::uint8_t, std::pair<SenseData, std::uint8_t>> failing_;
+    std::map<std::uint8_t, SenseData> failingPages_;
+    std::optional<SenseData> failEverything_;
+    std::map<std::uint8_t, std::size_t> shortened_;
+    std::vector<std::vector<std::uint8_t>> commands_;
+    std::size_t rejected_ = 0;
+};
+
+// Fixed-format sense data for CHECK CONDITION.
+std::vector<std::uint8_t> FixedSense(SenseData sense);
+
+// Ready-made drives with invented identities.
+namespace drives {
+
+// A DVD-ROM reader with a DVD in it: reads CD-R/RW and DVD-ROM/-R/-RAM, DVD+RW feature
+// without write bit; writes nothing.
+DriveTable DvdReader();
+// A DVD burner without a disc: writes CD-R/RW, DVD-R, DVD-RAM, DVD+R/RW, DVD+R DL and
+// DVD-RW, with test write and underrun protection; read speed 0x1A90 (6800 kB/s).
+DriveTable DvdBurner();
+// A DVD+R-only writer: page 0x2A shows no write bit, the DVD+RW feature has its write bit.
+DriveTable DvdPlusOnlyWriter();
+// An old CD-ROM drive that knows no GET CONFIGURATION.
+DriveTable OldCdRom();
+
+// Page 0x2A of 30 bytes with these fields (speeds in kB/s, buffer in kB).
+std::vector<std::uint8_t> CapabilitiesPage(std::uint8_t readInfo, std::uint8_t writeInfo,
+                                           std::uint8_t otherInfo, std::uint16_t maxReadSpeed,
+                                           std::uint16_t bufferSize, std::uint16_t curReadSpeed,
+                                           std::uint16_t maxWriteSpeed,
+                                           std::uint16_t curWriteSpeed);
+
+}  // namespace drives
+
+}  // namespace quendra
