@@ -22,7 +22,7 @@ constexpr char kTraceLogName[] = "drivetrace.elg";
 TDriveComponent::TDriveComponent() : TDriveComponent(MakeLinuxDrivePlatform()) {}
 
 TDriveComponent::TDriveComponent(std::shared_ptr<DrivePlatform> platform)
-    : platform_(std::move(platform)) {
+    : platform_(platform ? std::move(platform) : MakeLinuxDrivePlatform()) {
     Device.BurnProof = true;
     Device.CloseFH = true;
 }

@@ -23,7 +23,7 @@ class TDriveComponent {
 public:
     // On the real drives of this machine.
     TDriveComponent();
-    // On the given platform (tests, simulated drives).
+    // On the given platform (tests, simulated drives); null means the real one.
     explicit TDriveComponent(std::shared_ptr<quendra::DrivePlatform> platform);
     // Closes the trace log and the selected drive's volume.
     ~TDriveComponent();
