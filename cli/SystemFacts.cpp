@@ -11,7 +11,7 @@
 namespace {
 
 void Line(std::ostream& out, std::string_view label, std::u16string_view value) {
-    out << std::left << std::setw(24) << std::string(label) << quendra::Utf16ToUtf8(value) << '\n';
+    out << std::left << std::setw(28) << std::string(label) << quendra::Utf16ToUtf8(value) << '\n';
 }
 
 std::u16string CodeAndText(unsigned code, std::u16string_view text) {

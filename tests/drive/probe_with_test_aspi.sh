@@ -22,9 +22,17 @@ for line in \
     '  1   0:1:0        E       "0:1:0,E: ACME     DVDRAM XR-22     1.02 "' \
     "  26  Write_DVDPLUSR        yes" \
     "  Max read speed            6800 kB/s" \
-    "  Burner                    yes"; do
+    "  Burner                    yes" \
+    "Report of drive 1" \
+    "DeviceName=0:0:0,D: ACME     DVD-ROM DR-16    2.10 " \
+    "DeviceNameModel=XR-22" \
+    "DeviceIsBurner=YES" \
+    "QuendraVersion=1.0.0.0"; do
     grep -qF -- "$line" <<<"$output" || { echo "missing: $line"; status=1; }
 done
 grep -qF "Drives found                0" <<<"$empty_bus" || { echo "empty bus: $empty_bus"; status=1; }
+reports=$(grep -c '^TestUnitReady=' <<<"$output")
+lines=$(sed -n '/^Report of drive 0$/,$p' <<<"$output" | grep -c '=')
+[ "$reports" -eq 2 ] && [ "$lines" -eq 110 ] || { echo "reports: $reports, report lines: $lines"; status=1; }
 [ $status -eq 0 ] || echo "$output"
 exit $status

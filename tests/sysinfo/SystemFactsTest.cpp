@@ -25,19 +25,19 @@ TEST(SystemFacts, PrintsTheFactsAsTheReportCarriesThem) {
     std::ostringstream out;
     PrintSystemFacts(out);
     EXPECT_EQ(out.str(),
-              "Windows version         17 Windows 7\n"
-              "Windows edition         25 Ultimate\n"
-              "Windows product         Windows 7 Ultimate\n"
-              "NT product type         5 Professional\n"
-              "Service pack            SP1\n"
-              "OS version              Windows 7 SP1\n"
-              "64-bit                  1\n"
-              "Processor vendor        AuthenticAMD\n"
-              "Manufacturer            AMD\n"
-              "Processor name          AMD Athlon\u2122 XP (Model 6)\n"
-              "Transmeta information   \n"
-              "Clock measured          2394 MHz (718200 cycles in 300 us)\n"
-              "Clock normalized        2390 MHz\n");
+              "Windows version             17 Windows 7\n"
+              "Windows edition             25 Ultimate\n"
+              "Windows product             Windows 7 Ultimate\n"
+              "NT product type             5 Professional\n"
+              "Service pack                SP1\n"
+              "OS version                  Windows 7 SP1\n"
+              "64-bit                      1\n"
+              "Processor vendor            AuthenticAMD\n"
+              "Manufacturer                AMD\n"
+              "Processor name              AMD Athlon\u2122 XP (Model 6)\n"
+              "Transmeta information       \n"
+              "Clock measured              2394 MHz (718200 cycles in 300 us)\n"
+              "Clock normalized            2390 MHz\n");
 }
 
 }  // namespace

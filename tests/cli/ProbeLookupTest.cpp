@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+
+#include "cli/ProbeReport.h"
+#include "sysinfo/SysInfo.h"
+#include "tests/fakes/FakeDrivePlatform.h"
+#include "tests/fakes/LoopbackHttpServer.h"
+#include "tests/fakes/SimulatedDrive.h"
+
+namespace {
+
+using quendra::FakeDrivePlatform;
+using quendra::ScsiAddress;
+using quendra::SimulatedDrive;
+
+class ProbeLookup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CaptureStartupSystemInfo();
+        platform_->AddDrive('D', std::make_shared<SimulatedDrive>(quendra::drives::DvdReader()),
+                            ScsiAddress{1, 0, 0});
+        platform_->AddDrive('E', std::make_shared<SimulatedDrive>(quendra::drives::DvdBurner()),
+                            ScsiAddress{1, 1, 0});
+        drives_.InitializeASPI(false, "", "");
+    }
+    void TearDown() override { unsetenv("QUENDRA_DATA_HOST"); }
+
+    void UseServer(const LoopbackHttpServer& server) {
+        const std::string host = "127.0.0.1:" + std::to_string(server.port());
+        setenv("QUENDRA_DATA_HOST", host.c_str(), 1);
+    }
+
+    std::shared_ptr<FakeDrivePlatform> platform_ = std::make_shared<FakeDrivePlatform>();
+    TDriveComponent drives_{platform_};
+};
+
+TEST_F(ProbeLookup, PrintsTheAddressesOfTheChosenDrive) {
+    LoopbackHttpServer server([](const RecordedRequest&, std::size_t) {
+        return ServerReply::Text(200, "OK",
+                                 "[firmware]\r\nurl=http://fw.example/<#DeviceNameModel>\r\n"
+                                 "[driver]\r\nurl=www.drivers.example/<#DeviceNameBrand>\r\n");
+    });
+    UseServer(server);
+
+    std::ostringstream out;
+    EXPECT_TRUE(quendra::cli::PrintLookup(drives_, 1, out));
+    EXPECT_EQ(out.str(), "http://fw.example/XR-22\nwww.drivers.example/ACME\n");
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].body.find("DeviceNameModel=XR-22&"), std::string::npos);
+    EXPECT_NE(requests[0].body.find("QuendraVersion=&"), std::string::npos);  // no note here
+}
+
+TEST_F(ProbeLookup, PrintsTheFailureText) {
+    LoopbackHttpServer server([](const RecordedRequest&, std::size_t) {
+        return ServerReply::Text(404, "Not Found", "gone");
+    });
+    UseServer(server);
+
+    std::ostringstream out;
+    EXPECT_FALSE(quendra::cli::PrintLookup(drives_, 0, out));
+    EXPECT_EQ(out.str(), "HTTP/1.1 404 Not Found NUMBER : 0\n");
+}
+
+}  // namespace
