@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include "app/UnitMaster.h"
 #include "sysinfo/SysInfo.h"
 #include "tests/fakes/FakeDrivePlatform.h"
+#include "tests/fakes/LoopbackHttpServer.h"
 #include "tests/fakes/SimulatedDrive.h"
 
 using quendra::FakeDrivePlatform;
@@ -161,6 +163,63 @@ private slots:
         QTest::mouseClick(form.ButtonVextrel1, Qt::LeftButton);
         QCOMPARE(recorder.opened,
                  QStringList{"http://data.test.example:8080/qndr-vextrel-download.php"});
+        qunsetenv("QUENDRA_DATA_HOST");
+    }
+
+    void lookupOpensTheReplysAddressesInOrderOrShowsTheFailure() {
+        LoopbackHttpServer server([](const RecordedRequest& request, std::size_t index) {
+            if (index == 0) {
+                return ServerReply::Text(
+                    200, "OK",
+                    "[firmware]\r\nurl=http://fw.example/<#DeviceNameModel>\r\n"
+                    "[skipped]\r\nurl=www.x\r\n"
+                    "[driver]\r\nURL = www.drivers.example/<#DeviceNameBrand>/<#devicenametype>\r\n");
+            }
+            if (request.body.empty()) return ServerReply::Text(400, "Bad Request", "");
+            return ServerReply::Text(500, "Internal Server Error", "oops");
+        });
+        qputenv("QUENDRA_DATA_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
+
+        auto platform = std::make_shared<FakeDrivePlatform>();
+        platform->AddDrive('E', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 0, 0});
+        Recorder recorder;
+        TFormMaster form(recorder.Services(platform));
+        form.PopulateBurners();
+
+        QTest::mouseClick(form.ButtonUpdateFirmware, Qt::LeftButton);
+        QCOMPARE(recorder.opened, (QStringList{"http://fw.example/XR-22",
+                                               "www.drivers.example/ACME/DVDRAM"}));
+        QVERIFY(recorder.messages.isEmpty());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+
+        QTest::mouseClick(form.ButtonUpdateFirmware, Qt::LeftButton);
+        QCOMPARE(recorder.opened.size(), 2);
+        QCOMPARE(recorder.messages,
+                 QStringList{"HTTP/1.1 500 Internal Server Error NUMBER : 0"});
+        QCOMPARE(server.requests().size(), std::size_t{2});
+        QVERIFY(server.requests()[0].RequestLine() == "POST /quendra/quendra.php HTTP/1.1");
+        qunsetenv("QUENDRA_DATA_HOST");
+    }
+
+    void diagnosticButtonShowsZeroThenLogsTheReply() {
+        LoopbackHttpServer server([](const RecordedRequest&, std::size_t) {
+            return ServerReply::Text(200, "OK", "first line\r\nsecond line");
+        });
+        qputenv("QUENDRA_DATA_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
+        auto platform = std::make_shared<FakeDrivePlatform>();
+        platform->AddDrive('E', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 0, 0});
+        Recorder recorder;
+        TFormMaster form(recorder.Services(platform));
+        form.PopulateBurners();
+
+        form.Button1Click(form.Button1);
+        QCOMPARE(recorder.messages, QStringList{"0"});
+        QVERIFY(server.requests().at(0).RequestLine() == "POST /quendra/quendra.php HTTP/1.0");
+        const QStringList memo = form.Memo1->toPlainText().split(u'\n');
+        QCOMPARE(memo.size(), 3);
+        QCOMPARE(memo[0], QStringLiteral("Memo1"));
+        QVERIFY2(memo[1].endsWith(QStringLiteral(" - first line")), qPrintable(memo[1]));
+        QCOMPARE(memo[2], QStringLiteral("second line"));
         qunsetenv("QUENDRA_DATA_HOST");
     }
 

@@ -1,3 +1,4 @@
+include_guard(GLOBAL)
 # Simulated drives and the drive platform fake. The simulated drives also go into the test
 # ASPI library, a shared object, so they are built position-independent.
 find_package(Threads REQUIRED)
