@@ -10,22 +10,26 @@
 
 namespace {
 
-void Line(std::ostream& out, std::string_view label, std::u16string_view value) {
-    out << std::left << std::setw(28) << std::string(label) << quendra::Utf16ToUtf8(value) << '\n';
+void Line(std::ostream& out, std::string_view label, std::string_view utf8) {
+    out << std::left << std::setw(28) << label << utf8 << '\n';
 }
 
-std::u16string CodeAndText(unsigned code, std::u16string_view text) {
-    std::u16string value = quendra::Decimal(code);
-    if (!text.empty())
-        value += u" " + std::u16string(text);
+void Line(std::ostream& out, std::string_view label, std::u16string_view value) {
+    Line(out, label, quendra::Utf16ToUtf8(value));
+}
+
+std::string CodeAndText(unsigned code, std::u16string_view text) {
+    std::string value = std::to_string(code);
+    if (!text.empty()) {
+        value += ' ';
+        value += quendra::Utf16ToUtf8(text);
+    }
     return value;
 }
 
 }  // namespace
 
 void PrintSystemFacts(std::ostream& out) {
-    using quendra::Decimal;
-
     Line(out, "Windows version", CodeAndText(GetWindowsVersionCode(), GetWindowsVersionText()));
     Line(out, "Windows edition", CodeAndText(GetWindowsEditionCode(), GetWindowsEditionText()));
     Line(out, "Windows product", GetWindowsProductText());
@@ -42,11 +46,8 @@ void PrintSystemFacts(std::ostream& out) {
     Line(out, "Transmeta information", CpuInfoText(cpu.TransmetaSpecific.TransmetaInformations));
 
     const CpuFrequency& f = cpu.Frequency;
-    const auto number = [](std::int64_t value) {
-        return value < 0 ? u"-" + Decimal(0 - static_cast<std::uint64_t>(value)) : Decimal(value);
-    };
     Line(out, "Clock measured",
-         number(f.RawMHz) + u" MHz (" + number(f.MeasuredCycles) + u" cycles in " +
-             number(f.MeasuredMicroseconds) + u" us)");
-    Line(out, "Clock normalized", number(f.NormalizedMHz) + u" MHz");
+         std::to_string(f.RawMHz) + " MHz (" + std::to_string(f.MeasuredCycles) + " cycles in " +
+             std::to_string(f.MeasuredMicroseconds) + " us)");
+    Line(out, "Clock normalized", std::to_string(f.NormalizedMHz) + " MHz");
 }
