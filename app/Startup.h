@@ -1,0 +1,13 @@
+#pragma once
+
+// The window's start-up after the system facts were captured: the application object,
+// the main window created hidden, the drive list queued for the event loop (which shows the
+// window), and the event loop until the program ends.
+
+#include <functional>
+
+class TFormMaster;
+
+// `prepare` (optional) sees the hidden window before the event loop starts; tools that
+// measure or picture the start-up hook in there. Returns the event loop's exit code.
+int RunQuendra(int& argc, char** argv, const std::function<void(TFormMaster&)>& prepare = {});

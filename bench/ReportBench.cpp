@@ -1,0 +1,40 @@
+// Time of one BuildReport for a simulated DVD burner: system facts, processor
+// identification with its clock measurement, the drive's words, 29 capability answers, two
+// capability probes for the speeds and TEST UNIT READY.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "drive/DriveComponent.h"
+#include "lookup/Report.h"
+#include "sysinfo/SysInfo.h"
+#include "tests/fakes/FakeDrivePlatform.h"
+#include "tests/fakes/SimulatedDrive.h"
+
+namespace {
+
+void BuildReportForASimulatedBurner(benchmark::State& state) {
+    auto platform = std::make_shared<quendra::FakeDrivePlatform>();
+    platform->AddDrive('E', std::make_shared<quendra::SimulatedDrive>(quendra::drives::DvdBurner()),
+                       quendra::ScsiAddress{1, 0, 0});
+    TDriveComponent drives(platform);
+    drives.InitializeASPI(false, "", "");
+    drives.SelectDevice(0);
+    ReportFields fields;
+    fields.FProgramVersion = u"1.0.0.0";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(BuildReport(fields, drives, 0));
+    }
+}
+
+BENCHMARK(BuildReportForASimulatedBurner)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CaptureStartupSystemInfo();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
