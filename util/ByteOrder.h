@@ -22,13 +22,15 @@ inline std::uint32_t ReadBE32(std::span<const std::uint8_t> data, std::size_t of
 }
 
 inline void WriteBE16(std::span<std::uint8_t> data, std::size_t offset, std::uint16_t value) {
-    if (offset + 2 > data.size()) return;
+    if (offset + 2 > data.size())
+        return;
     data[offset] = static_cast<std::uint8_t>(value >> 8);
     data[offset + 1] = static_cast<std::uint8_t>(value);
 }
 
 inline void WriteBE32(std::span<std::uint8_t> data, std::size_t offset, std::uint32_t value) {
-    if (offset + 4 > data.size()) return;
+    if (offset + 4 > data.size())
+        return;
     WriteBE16(data, offset, static_cast<std::uint16_t>(value >> 16));
     WriteBE16(data, offset + 2, static_cast<std::uint16_t>(value));
 }

@@ -124,12 +124,12 @@ bool AttachDrive(SimulatedAspiBus& bus, std::string_view item) {
     return true;
 }
 
-void Configure(SimulatedAspiBus& bus, std::string_view spec) {
+void Configure(SimulatedAspiBus& bus, std::string_view contents) {
     SimulatedAspiBus::Completion completion = SimulatedAspiBus::Completion::Alternate;
-    while (!spec.empty()) {
-        const std::size_t end = std::min(spec.find_first_of(";,"), spec.size());
-        const std::string_view item = spec.substr(0, end);
-        spec.remove_prefix(std::min(end + 1, spec.size()));
+    while (!contents.empty()) {
+        const std::size_t end = std::min(contents.find_first_of(";,"), contents.size());
+        const std::string_view item = contents.substr(0, end);
+        contents.remove_prefix(std::min(end + 1, contents.size()));
         if (item.empty())
             continue;
         if (item == "nosupport") {
@@ -156,8 +156,8 @@ void Configure(SimulatedAspiBus& bus, std::string_view spec) {
 SimulatedAspiBus& Bus() {
     static SimulatedAspiBus* bus = [] {
         auto* made = new SimulatedAspiBus;  // lives as long as the process
-        const char* spec = std::getenv("QUENDRA_TEST_ASPI_BUS");
-        Configure(*made, spec != nullptr ? std::string_view(spec) : kDefaultBus);
+        const char* contents = std::getenv("QUENDRA_TEST_ASPI_BUS");
+        Configure(*made, contents != nullptr ? std::string_view(contents) : kDefaultBus);
         return made;
     }();
     return *bus;
