@@ -324,15 +324,17 @@ void TFormMaster::ButtonUpdateFirmwareClick(QObject*) {
 
 void TFormMaster::Button1Click(QObject*) {
     DiagnosticLookupResult outcome;
-    {
-        BusyCursor busy;
-        try {
-            const std::u16string report = BuildReport();
-            services_.showMessage(this, QStringLiteral("0"));
-            outcome = RunDiagnosticLookup(report, DefaultLookupEndpoint());
-        } catch (const std::exception& error) {
-            outcome.failure = LookupFailure{quendra::Utf8ToUtf16(error.what()), 0};
+    try {
+        std::u16string report;
+        {
+            BusyCursor busy;
+            report = BuildReport();
         }
+        services_.showMessage(this, QStringLiteral("0"));
+        BusyCursor busy;
+        outcome = RunDiagnosticLookup(report, DefaultLookupEndpoint());
+    } catch (const std::exception& error) {
+        outcome.failure = LookupFailure{quendra::Utf8ToUtf16(error.what()), 0};
     }
     if (outcome.failure) {
         ShowFailure(FailureText(*outcome.failure));
