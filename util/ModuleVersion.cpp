@@ -35,12 +35,14 @@ public:
     bool ok() const { return stream_.is_open() && size_ > 0; }
 
     std::optional<std::vector<std::uint8_t>> Read(std::uint64_t offset, std::uint64_t length) {
-        if (offset > size_ || length > size_ - offset) return std::nullopt;
+        if (offset > size_ || length > size_ - offset)
+            return std::nullopt;
         std::vector<std::uint8_t> bytes(length);
         stream_.clear();
         stream_.seekg(static_cast<std::streamoff>(offset));
         stream_.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(length));
-        if (!stream_) return std::nullopt;
+        if (!stream_)
+            return std::nullopt;
         return bytes;
     }
 
@@ -70,14 +72,15 @@ std::optional<std::u16string> VersionFromNotes(std::span<const std::uint8_t> not
         const std::size_t nameAt = pos + 12;
         const std::size_t descAt = nameAt + ((static_cast<std::size_t>(nameSize) + 3) & ~3u);
         const std::size_t next = descAt + ((static_cast<std::size_t>(descSize) + 3) & ~3u);
-        if (nameSize > notes.size() || descSize > notes.size() || next > notes.size()) break;
-        const std::string_view name(reinterpret_cast<const char*>(notes.data() + nameAt),
-                                    nameSize);
+        if (nameSize > notes.size() || descSize > notes.size() || next > notes.size())
+            break;
+        const std::string_view name(reinterpret_cast<const char*>(notes.data() + nameAt), nameSize);
         if (type == kNoteType && descSize == 8 && name.size() == kNoteOwner.size() + 1 &&
             name.starts_with(kNoteOwner) && name.back() == '\0') {
             std::u16string text;
             for (int part = 0; part < 4; ++part) {
-                if (part > 0) text += u'.';
+                if (part > 0)
+                    text += u'.';
                 text += quendra::Decimal(ReadLE16(notes, descAt + 2 * part));
             }
             return text;
@@ -94,8 +97,10 @@ std::optional<std::u16string> ReadVersionNote(BoundedFile& file) {
         return std::nullopt;
     }
     const bool is64 = (*ident)[4] == 2;
-    if (!is64 && (*ident)[4] != 1) return std::nullopt;
-    if ((*ident)[5] != 1) return std::nullopt;  // little-endian only
+    if (!is64 && (*ident)[4] != 1)
+        return std::nullopt;
+    if ((*ident)[5] != 1)
+        return std::nullopt;  // little-endian only
 
     const std::span<const std::uint8_t> h(*ident);
     const std::uint64_t shoff = is64 ? ReadLE64(h, 0x28) : ReadLE32(h, 0x20);
@@ -107,7 +112,8 @@ std::optional<std::u16string> ReadVersionNote(BoundedFile& file) {
     }
 
     const auto table = file.Read(shoff, std::uint64_t{shentsize} * shnum);
-    if (!table) return std::nullopt;
+    if (!table)
+        return std::nullopt;
     auto sectionAt = [&](std::uint16_t index) {
         const std::span<const std::uint8_t> s(table->data() + std::size_t{index} * shentsize,
                                               shentsize);
@@ -119,19 +125,24 @@ std::optional<std::u16string> ReadVersionNote(BoundedFile& file) {
     };
 
     const Section strings = sectionAt(shstrndx);
-    if (strings.size > (1u << 24)) return std::nullopt;
+    if (strings.size > (1u << 24))
+        return std::nullopt;
     const auto names = file.Read(strings.offset, strings.size);
-    if (!names) return std::nullopt;
+    if (!names)
+        return std::nullopt;
 
     for (std::uint16_t i = 0; i < shnum; ++i) {
         const Section section = sectionAt(i);
-        if (section.name >= names->size()) continue;
+        if (section.name >= names->size())
+            continue;
         const char* begin = reinterpret_cast<const char*>(names->data()) + section.name;
         const std::size_t room = names->size() - section.name;
         const std::string_view name(begin, std::find(begin, begin + room, '\0') - begin);
-        if (name != kSectionName || section.size > kMaxSectionBytes) continue;
+        if (name != kSectionName || section.size > kMaxSectionBytes)
+            continue;
         if (const auto notes = file.Read(section.offset, section.size)) {
-            if (auto version = VersionFromNotes(*notes)) return version;
+            if (auto version = VersionFromNotes(*notes))
+                return version;
         }
     }
     return std::nullopt;
@@ -140,11 +151,14 @@ std::optional<std::u16string> ReadVersionNote(BoundedFile& file) {
 }  // namespace
 
 std::u16string GetModuleVersionString(std::u16string_view path) {
-    if (path.empty()) return {};
+    if (path.empty())
+        return {};
     const std::filesystem::path file(quendra::Utf16ToUtf8(path));
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return {};  // follows links
+    if (!std::filesystem::is_regular_file(file, ec))
+        return {};  // follows links
     BoundedFile reader(file);
-    if (!reader.ok()) return {};
+    if (!reader.ok())
+        return {};
     return ReadVersionNote(reader).value_or(std::u16string{});
 }

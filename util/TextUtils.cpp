@@ -9,8 +9,8 @@ std::u16string PercentEncode(std::u16string_view text) {
     std::u16string result;
     result.reserve(text.size());
     for (const char16_t c : text) {
-        const bool special = c == u' ' || c == u'#' || c == u'%' || c == u'*' || c == u'+' ||
-                             c == u'<' || c == u'>';
+        const bool special =
+            c == u' ' || c == u'#' || c == u'%' || c == u'*' || c == u'+' || c == u'<' || c == u'>';
         if (c < 0x20 || special) {
             result += u'%';
             result += kHex[(c >> 4) & 0xF];
@@ -36,10 +36,12 @@ void SplitToList(std::u16string_view text, std::u16string_view separator,
 }
 
 bool IsWebAddress(std::u16string_view text) {
-    if (text.size() < 7) return false;
+    if (text.size() < 7)
+        return false;
     const std::u16string lower = AsciiLower(text);
     for (std::u16string_view prefix : {u"http://", u"ftp://", u"https://", u"www."}) {
-        if (lower.starts_with(prefix)) return true;
+        if (lower.starts_with(prefix))
+            return true;
     }
     return false;
 }

@@ -53,9 +53,11 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
         }
         std::size_t k = 1;
         for (; k <= static_cast<std::size_t>(extra); ++k) {
-            if (i + k >= utf8.size()) break;
+            if (i + k >= utf8.size())
+                break;
             const auto b = static_cast<std::uint8_t>(utf8[i + k]);
-            if ((b & 0xC0) != 0x80) break;
+            if ((b & 0xC0) != 0x80)
+                break;
             cp = (cp << 6) | (b & 0x3F);
         }
         if (k <= static_cast<std::size_t>(extra)) {
@@ -108,7 +110,8 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
 std::u16string Latin1ToUtf16(std::string_view bytes) {
     std::u16string out;
     out.reserve(bytes.size());
-    for (unsigned char b : bytes) out.push_back(b);
+    for (unsigned char b : bytes)
+        out.push_back(b);
     return out;
 }
 

@@ -35,7 +35,8 @@ public:
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Show) ++shows;
+        if (event->type() == QEvent::Show)
+            ++shows;
         return false;
     }
 };
@@ -173,9 +174,11 @@ private slots:
                     200, "OK",
                     "[firmware]\r\nurl=http://fw.example/<#DeviceNameModel>\r\n"
                     "[skipped]\r\nurl=www.x\r\n"
-                    "[driver]\r\nURL = www.drivers.example/<#DeviceNameBrand>/<#devicenametype>\r\n");
+                    "[driver]\r\nURL = "
+                    "www.drivers.example/<#DeviceNameBrand>/<#devicenametype>\r\n");
             }
-            if (request.body.empty()) return ServerReply::Text(400, "Bad Request", "");
+            if (request.body.empty())
+                return ServerReply::Text(400, "Bad Request", "");
             return ServerReply::Text(500, "Internal Server Error", "oops");
         });
         qputenv("QUENDRA_DATA_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
@@ -187,15 +190,14 @@ private slots:
         form.PopulateBurners();
 
         QTest::mouseClick(form.ButtonUpdateFirmware, Qt::LeftButton);
-        QCOMPARE(recorder.opened, (QStringList{"http://fw.example/XR-22",
-                                               "www.drivers.example/ACME/DVDRAM"}));
+        QCOMPARE(recorder.opened,
+                 (QStringList{"http://fw.example/XR-22", "www.drivers.example/ACME/DVDRAM"}));
         QVERIFY(recorder.messages.isEmpty());
         QCOMPARE(QApplication::overrideCursor(), nullptr);
 
         QTest::mouseClick(form.ButtonUpdateFirmware, Qt::LeftButton);
         QCOMPARE(recorder.opened.size(), 2);
-        QCOMPARE(recorder.messages,
-                 QStringList{"HTTP/1.1 500 Internal Server Error NUMBER : 0"});
+        QCOMPARE(recorder.messages, QStringList{"HTTP/1.1 500 Internal Server Error NUMBER : 0"});
         QCOMPARE(server.requests().size(), std::size_t{2});
         QVERIFY(server.requests()[0].RequestLine() == "POST /quendra/quendra.php HTTP/1.1");
         qunsetenv("QUENDRA_DATA_HOST");

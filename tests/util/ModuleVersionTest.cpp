@@ -21,8 +21,9 @@ class ModuleVersion : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
-               ("quendra-version-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+               ("quendra-version-" +
+                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
@@ -53,7 +54,8 @@ TEST_F(ModuleVersion, FollowsLinksAndLongPaths) {
 
     // A path far beyond 260 characters is read whole, never cut.
     fs::path deep = dir_;
-    for (int i = 0; i < 30; ++i) deep /= "a-rather-long-folder-name";
+    for (int i = 0; i < 30; ++i)
+        deep /= "a-rather-long-folder-name";
     fs::create_directories(deep);
     fs::copy_file(sample, deep / "copy");
     const std::u16string longPath = Utf8ToUtf16((deep / "copy").string());
@@ -73,7 +75,8 @@ TEST_F(ModuleVersion, TruncatedAndCorruptFilesHaveNoVersion) {
 
     // A section table offset far beyond the file.
     std::string corrupt = bytes;
-    for (int i = 0; i < 8; ++i) corrupt[0x28 + i] = '\x7F';
+    for (int i = 0; i < 8; ++i)
+        corrupt[0x28 + i] = '\x7F';
     std::ofstream(dir_ / "corrupt", std::ios::binary) << corrupt;
     EXPECT_EQ(GetModuleVersionString(InDir("corrupt")), u"");
 }

@@ -13,11 +13,15 @@ TEST(Unicode, Utf8RoundTrip) {
 }
 
 TEST(Unicode, BadSequencesBecomeReplacementCharacters) {
-    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
-    EXPECT_EQ(Utf8ToUtf16("\xC3"), u"\uFFFD");             // truncated at the end
-    EXPECT_EQ(Utf8ToUtf16("\xE2\x82" "a"), u"\uFFFDa");    // truncated in the middle
-    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD");         // overlong
-    EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD");     // encoded surrogate
+    EXPECT_EQ(Utf8ToUtf16("a\xFF"
+                          "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(Utf8ToUtf16("\xC3"), u"\uFFFD");  // truncated at the end
+    EXPECT_EQ(Utf8ToUtf16("\xE2\x82"
+                          "a"),
+              u"\uFFFDa");                                // truncated in the middle
+    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD");        // overlong
+    EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD");    // encoded surrogate
     EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");  // unpaired surrogate
 }
 
