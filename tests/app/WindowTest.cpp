@@ -58,6 +58,23 @@ std::shared_ptr<SimulatedDrive> Drive(quendra::DriveTable table) {
     return std::make_shared<SimulatedDrive>(std::move(table));
 }
 
+std::shared_ptr<FakeDrivePlatform> OneBurner() {
+    auto platform = std::make_shared<FakeDrivePlatform>();
+    platform->AddDrive('E', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 0, 0});
+    return platform;
+}
+
+// Points the data host somewhere else for one scope, also when a check ends the test early.
+class DataHostOverride {
+public:
+    explicit DataHostOverride(const QByteArray& host) { qputenv("QUENDRA_DATA_HOST", host); }
+    explicit DataHostOverride(const LoopbackHttpServer& server)
+        : DataHostOverride("127.0.0.1:" + QByteArray::number(server.port())) {}
+    ~DataHostOverride() { qunsetenv("QUENDRA_DATA_HOST"); }
+    DataHostOverride(const DataHostOverride&) = delete;
+    DataHostOverride& operator=(const DataHostOverride&) = delete;
+};
+
 }  // namespace
 
 class WindowTest : public QObject {
@@ -155,16 +172,13 @@ private slots:
     }
 
     void downloadButtonOpensTheDownloadPage() {
-        qputenv("QUENDRA_DATA_HOST", "data.test.example:8080");
-        auto platform = std::make_shared<FakeDrivePlatform>();
-        platform->AddDrive('D', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 0, 0});
+        DataHostOverride host("data.test.example:8080");
         Recorder recorder;
-        TFormMaster form(recorder.Services(platform));
+        TFormMaster form(recorder.Services(OneBurner()));
         form.PopulateBurners();
         QTest::mouseClick(form.ButtonVextrel1, Qt::LeftButton);
         QCOMPARE(recorder.opened,
                  QStringList{"http://data.test.example:8080/qndr-vextrel-download.php"});
-        qunsetenv("QUENDRA_DATA_HOST");
     }
 
     void lookupOpensTheReplysAddressesInOrderOrShowsTheFailure() {
@@ -181,12 +195,9 @@ private slots:
                 return ServerReply::Text(400, "Bad Request", "");
             return ServerReply::Text(500, "Internal Server Error", "oops");
         });
-        qputenv("QUENDRA_DATA_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
-
-        auto platform = std::make_shared<FakeDrivePlatform>();
-        platform->AddDrive('E', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 0, 0});
+        DataHostOverride host(server);
         Recorder recorder;
-        TFormMaster form(recorder.Services(platform));
+        TFormMaster form(recorder.Services(OneBurner()));
         form.PopulateBurners();
 
         QTest::mouseClick(form.ButtonUpdateFirmware, Qt::LeftButton);
@@ -200,18 +211,15 @@ private slots:
         QCOMPARE(recorder.messages, QStringList{"HTTP/1.1 500 Internal Server Error NUMBER : 0"});
         QCOMPARE(server.requests().size(), std::size_t{2});
         QVERIFY(server.requests()[0].RequestLine() == "POST /quendra/quendra.php HTTP/1.1");
-        qunsetenv("QUENDRA_DATA_HOST");
     }
 
     void diagnosticButtonShowsZeroThenLogsTheReply() {
         LoopbackHttpServer server([](const RecordedRequest&, std::size_t) {
             return ServerReply::Text(200, "OK", "first line\r\nsecond line");
         });
-        qputenv("QUENDRA_DATA_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
-        auto platform = std::make_shared<FakeDrivePlatform>();
-        platform->AddDrive('E', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 0, 0});
+        DataHostOverride host(server);
         Recorder recorder;
-        TFormMaster form(recorder.Services(platform));
+        TFormMaster form(recorder.Services(OneBurner()));
         form.PopulateBurners();
 
         form.Button1Click(form.Button1);
@@ -222,7 +230,6 @@ private slots:
         QCOMPARE(memo[0], QStringLiteral("Memo1"));
         QVERIFY2(memo[1].endsWith(QStringLiteral(" - first line")), qPrintable(memo[1]));
         QCOMPARE(memo[2], QStringLiteral("second line"));
-        qunsetenv("QUENDRA_DATA_HOST");
     }
 
     // Last: it runs the application's event loop to its end.
