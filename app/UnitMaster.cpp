@@ -14,11 +14,11 @@
 #include <QScreen>
 #include <exception>
 
-#include "lookup/Captions.h"
-#include "lookup/DriveWords.h"
 #include "lookup/LookupExchange.h"
-#include "lookup/Report.h"
 #include "net/HostAddress.h"
+#include "report/Captions.h"
+#include "report/DriveWords.h"
+#include "report/Report.h"
 #include "util/TextRules.h"
 #include "util/TextUtils.h"
 #include "util/Unicode.h"

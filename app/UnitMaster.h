@@ -8,7 +8,7 @@
 
 #include "app/FormServices.h"
 #include "drive/DriveComponent.h"
-#include "lookup/ReportFields.h"
+#include "report/ReportFields.h"
 
 class QComboBox;
 class QLabel;

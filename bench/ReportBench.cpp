@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "drive/DriveComponent.h"
-#include "lookup/Report.h"
+#include "report/Report.h"
 #include "sysinfo/SysInfo.h"
 #include "tests/fakes/FakeDrivePlatform.h"
 #include "tests/fakes/SimulatedDrive.h"

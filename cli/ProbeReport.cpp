@@ -1,7 +1,7 @@
 #include "cli/ProbeReport.h"
 
 #include "lookup/LookupExchange.h"
-#include "lookup/Report.h"
+#include "report/Report.h"
 #include "util/ProgramFiles.h"
 #include "util/TextRules.h"
 #include "util/TextUtils.h"

@@ -15,14 +15,6 @@ LookupFailure FromException(const std::exception& e) {
 
 }  // namespace
 
-LookupEndpoint DefaultLookupEndpoint() {
-    return LookupEndpoint{DataHost()};
-}
-
-std::u16string FailureText(const LookupFailure& failure) {
-    return failure.message + u" NUMBER : " + quendra::Utf8ToUtf16(std::to_string(failure.number));
-}
-
 std::optional<LookupFailure> RunLookup(std::u16string_view report, const ReportFields& words,
                                        const LookupEndpoint& endpoint, const DocumentOpener& open,
                                        const LookupLimits& limits) {

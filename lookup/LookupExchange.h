@@ -4,37 +4,12 @@
 // page address the reply names is handed, in reply order, to an opener. The window passes
 // its document opener; other callers may print the addresses instead.
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "lookup/ReportFields.h"
-#include "net/HostAddress.h"
-#include "net/HttpMessage.h"
-
-struct LookupEndpoint {
-    HostAddress host;
-    std::string path = "/quendra/quendra.php";
-};
-
-// The lookup service on the data host (see DataHost()).
-LookupEndpoint DefaultLookupEndpoint();
-
-// Connect 30 s (name resolution included), whole exchange 60 s (all redirects included),
-// at most 4 MiB of reply body.
-using LookupLimits = HttpLimits;
-
-using DocumentOpener = std::function<void(const std::u16string&)>;
-
-struct LookupFailure {
-    // The reply's status line for an unsuccessful status, else the cause in words.
-    std::u16string message;
-    long long number = 0;
-};
-
-// "<message> NUMBER : <number>", the text the window shows for a failure.
-std::u16string FailureText(const LookupFailure& failure);
+#include "lookup/LookupTypes.h"
+#include "report/ReportFields.h"
 
 // Posts the report, follows redirects and opens each valid address of the reply through
 // `open`. Nothing when the exchange succeeded (also when the reply named nothing to open,

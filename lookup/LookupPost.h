@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "lookup/LookupExchange.h"
+#include "lookup/LookupTypes.h"
 #include "net/HttpAddress.h"
 #include "net/HttpMessage.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lookup/ReportFields.h"
+#include "report/ReportFields.h"
 
 // The charset parameter of a Content-Type value ("text/html; charset=UTF-8"), unquoted.
 std::optional<std::string> CharsetOfContentType(std::string_view contentType);

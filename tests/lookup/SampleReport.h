@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "lookup/ReportFields.h"
+#include "report/ReportFields.h"
 
 struct SampleLine {
     std::u16string report;

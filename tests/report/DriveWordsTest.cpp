@@ -1,8 +1,8 @@
-#include "lookup/DriveWords.h"
+#include "report/DriveWords.h"
 
 #include <gtest/gtest.h>
 
-#include "lookup/Captions.h"
+#include "report/Captions.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "lookup/ReportFields.h"
+#include "report/ReportFields.h"
 
 class TDriveComponent;
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "lookup/ReportFields.h"
+#include "report/ReportFields.h"
 
 struct DriveCaptions {
     std::u16string button;       // the lookup button

@@ -1,4 +1,4 @@
-#include "lookup/Captions.h"
+#include "report/Captions.h"
 
 #include "util/TextRules.h"
 

@@ -1,4 +1,4 @@
-#include "lookup/DriveWords.h"
+#include "report/DriveWords.h"
 
 #include <vector>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "lookup/ReportFields.h"
+#include "report/ReportFields.h"
 
 class TDriveComponent;
 

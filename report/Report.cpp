@@ -1,11 +1,11 @@
-#include "lookup/Report.h"
+#include "report/Report.h"
 
 #include <algorithm>
 #include <array>
 #include <string_view>
 
 #include "drive/DriveComponent.h"
-#include "lookup/DriveWords.h"
+#include "report/DriveWords.h"
 #include "sysinfo/SysInfo.h"
 #include "util/TextRules.h"
 #include "util/TextUtils.h"
