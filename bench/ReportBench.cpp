@@ -5,11 +5,11 @@
 
 #include <memory>
 
+#include "demo/aspi/SimulatedDrive.h"
 #include "drive/DriveComponent.h"
 #include "report/Report.h"
 #include "sysinfo/SysInfo.h"
 #include "tests/fakes/FakeDrivePlatform.h"
-#include "tests/fakes/SimulatedDrive.h"
 
 namespace {
 

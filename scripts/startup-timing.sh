@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # Measures, over several runs, the time from process start to the window shown and first
-# painted (offscreen,
-# two simulated drives through the test ASPI library) and the resident memory then, and
-# prints the medians. Usage: scripts/startup-timing.sh [RUNS]
+# painted (offscreen, two drives of the simulated ASPI library) and the resident memory
+# then, and prints the medians. Usage: scripts/startup-timing.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build-tools.sh
 runs=${1:-21}
-env -u QUENDRA_TEST_ASPI_BUS QT_QPA_PLATFORM=offscreen LD_LIBRARY_PATH=build/tools/tests/aspi \
+env -u QUENDRA_TEST_ASPI_BUS QT_QPA_PLATFORM=offscreen LD_LIBRARY_PATH=build/tools/demo/aspi \
   python3 - "$runs" <<'PY'
 import statistics, subprocess, sys, time
 

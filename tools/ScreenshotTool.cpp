@@ -1,5 +1,5 @@
 // quendra-screenshot FILE.png: starts the window as the program does and saves a picture
-// of it once it is shown. Run offscreen with the test ASPI library for simulated drives:
+// of it once it is shown. Run offscreen with the simulated ASPI library for its drives:
 //
 //   scripts/screenshot.sh docs/window.png
 

@@ -13,10 +13,10 @@
 #include <memory>
 
 #include "app/UnitMaster.h"
+#include "demo/aspi/SimulatedDrive.h"
 #include "sysinfo/SysInfo.h"
 #include "tests/fakes/FakeDrivePlatform.h"
 #include "tests/fakes/LoopbackHttpServer.h"
-#include "tests/fakes/SimulatedDrive.h"
 
 using quendra::FakeDrivePlatform;
 using quendra::ScsiAddress;

@@ -5,10 +5,10 @@
 #include <sstream>
 
 #include "cli/ProbeReport.h"
+#include "demo/aspi/SimulatedDrive.h"
 #include "sysinfo/SysInfo.h"
 #include "tests/fakes/FakeDrivePlatform.h"
 #include "tests/fakes/LoopbackHttpServer.h"
-#include "tests/fakes/SimulatedDrive.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// The test ASPI library, loaded by its path, with other bus contents chosen through
+// The simulated ASPI library, loaded by its path, with other bus contents chosen through
 // QUENDRA_TEST_ASPI_BUS in the test's environment: a burner without a disc at 1:0:0 and an old
 // CD-ROM drive at 1:1:0 (letter F), on two adapters, every request completing on the library's
 // thread.

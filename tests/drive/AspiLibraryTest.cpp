@@ -1,4 +1,4 @@
-// The test ASPI library through the real dlopen route, with its default bus. The library
+// The simulated ASPI library through the real dlopen route, with its default bus. The library
 // is found through LD_LIBRARY_PATH, which the test's environment points at it.
 
 #include <gtest/gtest.h>

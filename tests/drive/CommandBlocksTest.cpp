@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "demo/aspi/SimulatedDrive.h"
 #include "drive/ScsiLib.h"
-#include "tests/fakes/SimulatedDrive.h"
 
 namespace {
 

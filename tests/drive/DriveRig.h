@@ -4,9 +4,9 @@
 
 #include <memory>
 
+#include "demo/aspi/SimulatedDrive.h"
 #include "drive/DriveComponent.h"
 #include "tests/fakes/FakeDrivePlatform.h"
-#include "tests/fakes/SimulatedDrive.h"
 
 namespace quendra {
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs quendra-probe with the test ASPI library on LD_LIBRARY_PATH: without optical drives
-# the pass-through route finds nothing and the library's two drives are listed and probed.
+# Runs quendra-probe with the simulated ASPI library on LD_LIBRARY_PATH: without optical
+# drives the pass-through route finds nothing and the library's two drives are listed and probed.
 # Skips (exit 77) on a machine with optical drives, where the pass-through route wins.
 #
 # usage: probe_with_test_aspi.sh QUENDRA_PROBE ASPI_LIBRARY_FOLDER

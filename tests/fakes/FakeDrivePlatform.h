@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "demo/aspi/SimulatedAspiBus.h"
+#include "demo/aspi/SimulatedDrive.h"
 #include "drive/DrivePlatform.h"
-#include "tests/fakes/SimulatedAspiBus.h"
-#include "tests/fakes/SimulatedDrive.h"
 
 namespace quendra {
 

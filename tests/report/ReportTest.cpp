@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <memory>
 
+#include "demo/aspi/SimulatedDrive.h"
 #include "drive/DriveComponent.h"
 #include "tests/fakes/FakeDrivePlatform.h"
 #include "tests/fakes/FakeSysPlatform.h"
-#include "tests/fakes/SimulatedDrive.h"
 #include "util/TextRules.h"
 #include "util/Unicode.h"
 

@@ -1,4 +1,4 @@
-#include "tests/fakes/SimulatedAspiBus.h"
+#include "demo/aspi/SimulatedAspiBus.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "tests/aspi/linux/CompletionSignal.h"
+#include "demo/aspi/linux/CompletionSignal.h"
 
 #include <unistd.h>
 

@@ -14,7 +14,7 @@
 #include <optional>
 #include <tuple>
 
-#include "tests/fakes/SimulatedDrive.h"
+#include "demo/aspi/SimulatedDrive.h"
 
 namespace quendra {
 

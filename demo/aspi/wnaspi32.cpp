@@ -1,4 +1,4 @@
-// A test ASPI library, libwnaspi32.so: a simulated bus of MMC drives behind the two ASPI
+// The simulated ASPI library, libwnaspi32.so: a simulated bus of MMC drives behind the two ASPI
 // entry points, found through the ordinary dlopen route when "WNASPI32.DLL" is asked for.
 // Some execute requests complete later on a thread of the library: the call returns 0
 // (pending), the thread sets SRB_Status and then signals the eventfd in SRB_PostProc.
@@ -6,7 +6,7 @@
 // Run quendra-probe on it (on a machine without optical drives, so that the pass-through
 // route finds nothing and the ASPI route is taken):
 //
-//   LD_LIBRARY_PATH=build/asan/tests/aspi build/asan/cli/quendra-probe
+//   LD_LIBRARY_PATH=build/release/demo/aspi build/release/cli/quendra-probe
 //
 // Without configuration the bus holds two drives: a DVD reader at 0:0:0 (letter D) and a
 // DVD burner at 0:1:0 (letter E). QUENDRA_TEST_ASPI_BUS chooses other contents, items
@@ -31,8 +31,8 @@
 #include <string_view>
 #include <thread>
 
-#include "tests/aspi/linux/CompletionSignal.h"
-#include "tests/fakes/SimulatedAspiBus.h"
+#include "demo/aspi/SimulatedAspiBus.h"
+#include "demo/aspi/linux/CompletionSignal.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/fakes/SimulatedDrive.h"
+#include "demo/aspi/SimulatedDrive.h"
 
 #include <algorithm>
 #include <utility>
