@@ -302,7 +302,7 @@ void TFormMaster::ComboBoxBurnersChange(QObject*) {
 }
 
 void TFormMaster::ButtonVextrel1Click(QObject*) {
-    services_.openDocument(quendra::Widen(DownloadPageAddress()));
+    services_.openDocument(quendra::Latin1ToUtf16(DownloadPageAddress()));
 }
 
 void TFormMaster::ButtonUpdateFirmwareClick(QObject*) {

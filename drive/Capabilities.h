@@ -1,9 +1,10 @@
 #pragma once
 
-// The capability identifiers DeviceCan answers from the flags of the last probe, and the
-// identifiers of its three switches.
+// The capability flags of the last probe: their DeviceCan identifiers, the bits of the
+// capabilities page they are read from, and the identifiers of DeviceCan's three switches.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -11,15 +12,26 @@
 
 namespace quendra {
 
-struct DriveCapability {
-    std::uint8_t id;
-    bool TDC::*flag;
-    std::string_view name;  // the flag's name, "Read_CDR", ...
+// A bit of the capabilities page (0x2A): the byte's offset in the page and the bit number.
+struct PageBit {
+    std::uint8_t byte;
+    std::uint8_t bit;
 };
 
-// 1 to 14 (reading), 21 to 32 (writing), 41 (test write) and 42 (underrun protection), in
-// the order of their identifiers.
+struct DriveCapability {
+    std::uint8_t id;  // DeviceCan identifier; 0 for the two flags DeviceCan does not answer
+    bool TDC::*flag;
+    std::string_view name;  // the flag's name, "Read_CDR", ...
+    // The bit the probe copies into the flag; nullopt for flags read from the features.
+    std::optional<PageBit> pageBit;
+};
+
+// The flags DeviceCan answers: 1 to 14 (reading), 21 to 32 (writing), 41 (test write) and
+// 42 (underrun protection), in the order of their identifiers.
 std::span<const DriveCapability> DriveCapabilities();
+
+// Every flag of the probe: the ones above, then Read_Method2 and Read_DVDROM.
+std::span<const DriveCapability> CapabilityFlags();
 
 // The capability with identifier `id`, or nullptr when `id` names none.
 const DriveCapability* FindDriveCapability(std::uint8_t id);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "drive/Capabilities.h"
 #include "util/ByteOrder.h"
 
 namespace quendra {
@@ -86,21 +87,10 @@ bool ProbeCapabilities(quendra::DrivePlatform& platform, TSCSIDevice& device) {
     page.MaxWriteSpeed = ReadBE16(bytes, 18);
     page.CurWriteSpeed = ReadBE16(bytes, 20);
 
-    const std::uint8_t read = page.ReadInfo;
-    dc.Read_CDR = Bit(read, 0);
-    dc.Read_CDRW = Bit(read, 1);
-    dc.Read_Method2 = Bit(read, 2);
-    dc.Read_DVDROM = Bit(read, 3);
-    dc.Read_DVDR = Bit(read, 4);
-    dc.Read_DVDRAM = Bit(read, 5);
-    const std::uint8_t write = page.WriteInfo;
-    dc.Write_CDR = Bit(write, 0);
-    dc.Write_CDRW = Bit(write, 1);
-    dc.TestWrite = Bit(write, 2);
-    dc.Write_DVDR = Bit(write, 4);
-    dc.Write_DVDRAM = Bit(write, 5);
-
-    dc.UnderRunProtection = Bit(page.OtherInfo, 7);
+    for (const DriveCapability& capability : CapabilityFlags()) {
+        if (const std::optional<PageBit> source = capability.pageBit)
+            dc.*capability.flag = Bit(bytes[source->byte], source->bit);
+    }
     if (Answered(ModeSense(platform, device, kPageWriteParameters30 | kPageDefaultValues))) {
         dc.UnderRunProtection = true;
     }

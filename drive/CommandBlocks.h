@@ -25,11 +25,16 @@ inline constexpr std::uint8_t kPageDefaultValues = 0x80;
 // GET CONFIGURATION request type: the one feature asked for.
 inline constexpr std::uint8_t kOneFeature = 0x02;
 
+// The standard INQUIRY data every identification asks for.
+inline constexpr std::uint16_t kInquiryLength = 64;
+// Sense bytes every request asks for.
+inline constexpr std::uint8_t kSenseLength = 24;
+
 using Cdb6 = std::array<std::uint8_t, 6>;
 using Cdb10 = std::array<std::uint8_t, 10>;
 
 // 12 00 00 00 40 00 for the standard 64 bytes.
-Cdb6 inquiryCdb(std::uint16_t allocationLength = 64);
+Cdb6 inquiryCdb(std::uint16_t allocationLength = kInquiryLength);
 
 // 00 00 00 00 00 00
 Cdb6 testUnitReadyCdb();

@@ -12,9 +12,7 @@ namespace quendra {
 namespace {
 
 constexpr std::string_view kDefaultAspiLibrary = "WNASPI32.DLL";
-constexpr std::uint8_t kInquiryLength = 64;
 constexpr std::uint8_t kPeripheralCdDvd = 0x05;
-constexpr std::uint8_t kSenseLength = 24;
 constexpr unsigned kDefaultAdapterCount = 7;
 constexpr unsigned kTargetsPerAdapter = 8;
 constexpr unsigned kUnitsPerTarget = 7;

@@ -85,8 +85,8 @@ bool TDriveComponent::SelectDevice(std::uint8_t DeviceIndex) {
     CloseVolume();
 
     alignas(16) std::array<std::uint8_t, 256> inquiry{};
-    TSRB_ExecSCSICmd srb =
-        MakeCommandRequest(inquiryCdb(), SRB_DIR_IN | SRB_EVENT_NOTIFY, inquiry.data(), 64);
+    TSRB_ExecSCSICmd srb = MakeCommandRequest(inquiryCdb(), SRB_DIR_IN | SRB_EVENT_NOTIFY,
+                                              inquiry.data(), kInquiryLength);
     const bool answered = ExecuteCommand(*platform_, Device, srb) == SS_COMP;
     ProbeCapabilities(*platform_, Device);
     return answered;

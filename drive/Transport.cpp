@@ -8,11 +8,10 @@ using namespace quendra;
 
 namespace {
 
-// Pass-through commands are short identification commands; a wedged drive must not hold the
-// caller for long.
+// The time limit of one pass-through command. Only short identification commands are sent,
+// so a drive that has not answered within a minute is wedged: the command fails instead of
+// holding the window for hours.
 constexpr std::chrono::seconds kPassThroughTimeout{60};
-
-constexpr std::uint8_t kSenseLength = 24;
 
 DataDirection DirectionOf(std::uint8_t flags) {
     if (flags & SRB_DIR_IN)

@@ -6,6 +6,7 @@
 #include "sysinfo/Registry.h"
 #include "util/ByteOrder.h"
 #include "util/TextRules.h"
+#include "util/Unicode.h"
 
 namespace {
 
@@ -99,7 +100,7 @@ std::int32_t GetServicePackNumber() {
         HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Control\\Windows", u"CSDVersion", 0);
     char hex[16];
     std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(csdVersion));
-    const auto decimal = ParseRegistryDecimal(quendra::Widen(hex));
+    const auto decimal = ParseRegistryDecimal(quendra::Latin1ToUtf16(hex));
     return decimal ? *decimal / 100 : 0;
 }
 

@@ -1,5 +1,7 @@
 #include "util/TextRules.h"
 
+#include "util/Unicode.h"
+
 namespace quendra {
 namespace {
 
@@ -114,16 +116,8 @@ std::vector<std::u16string> SplitLines(std::u16string_view text) {
     return lines;
 }
 
-std::u16string Widen(std::string_view ascii) {
-    std::u16string result;
-    result.reserve(ascii.size());
-    for (unsigned char c : ascii)
-        result.push_back(c);
-    return result;
-}
-
 std::u16string Decimal(std::uint64_t value) {
-    return Widen(std::to_string(value));
+    return Latin1ToUtf16(std::to_string(value));
 }
 
 }  // namespace quendra

@@ -32,9 +32,6 @@ std::u16string ReplaceAllNoCase(std::u16string_view text, std::u16string_view fr
 // break adds no empty line.
 std::vector<std::u16string> SplitLines(std::u16string_view text);
 
-// Widens ASCII text (each byte becomes the unit of the same value).
-std::u16string Widen(std::string_view ascii);
-
 // Decimal text of an unsigned number.
 std::u16string Decimal(std::uint64_t value);
 

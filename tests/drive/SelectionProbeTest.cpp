@@ -232,6 +232,50 @@ TEST_F(Selection, ByLetter) {
     EXPECT_FALSE(aspi.drives().DeviceIsBurner());
 }
 
+// Each bit of the capabilities page alone, on a drive without GET CONFIGURATION and page
+// 0x30, so that nothing else sets a flag.
+TEST(CapabilityPage, EachFlagComesFromItsOwnBit) {
+    struct BitCase {
+        int byte, bit;
+        bool TDC::*flag;  // nullptr: a bit no flag reads
+    };
+    const BitCase cases[] = {
+        {2, 0, &TDC::Read_CDR},
+        {2, 1, &TDC::Read_CDRW},
+        {2, 2, &TDC::Read_Method2},
+        {2, 3, &TDC::Read_DVDROM},
+        {2, 4, &TDC::Read_DVDR},
+        {2, 5, &TDC::Read_DVDRAM},
+        {2, 6, nullptr},
+        {2, 7, nullptr},
+        {3, 0, &TDC::Write_CDR},
+        {3, 1, &TDC::Write_CDRW},
+        {3, 2, &TDC::TestWrite},
+        {3, 3, nullptr},
+        {3, 4, &TDC::Write_DVDR},
+        {3, 5, &TDC::Write_DVDRAM},
+        {3, 6, nullptr},
+        {3, 7, nullptr},
+        {4, 6, nullptr},
+        {4, 7, &TDC::UnderRunProtection},
+    };
+    for (const BitCase& c : cases) {
+        DriveTable table = drives::OldCdRom();
+        table.page2A = drives::CapabilitiesPage(0, 0, 0, 7800, 128, 7800, 0, 0);
+        table.page2A[c.byte] = static_cast<std::uint8_t>(1 << c.bit);
+        DriveRig rig;
+        rig.platform->AddDrive('D', MakeDrive(table), Address(1));
+        rig.InitializeAndSelect();
+        TDC expected{};
+        if (c.flag)
+            expected.*c.flag = true;
+        const auto bytes = RecordBytes(rig.device().dc);
+        const auto wanted = RecordBytes(expected);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), wanted.begin()))
+            << "byte " << c.byte << " bit " << c.bit;
+    }
+}
+
 TEST(CapabilityPage, LocatedOnlyByItsWholeCodeByte) {
     std::vector<std::uint8_t> answer(128, 0);
     EXPECT_EQ(LocateCapabilitiesPage(answer), std::nullopt);
