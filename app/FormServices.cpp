@@ -13,6 +13,8 @@ FormServices FormServices::WithDefaults() const {
             box.exec();
         };
     }
+    if (!services.dataHost)
+        services.dataHost = DataHost();
     if (!services.openDocument)
         services.openDocument = &OpenDocument;
     return services;

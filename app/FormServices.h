@@ -1,12 +1,16 @@
 #pragma once
 
 // What the main window needs from the world outside it, replaceable in tests: the drive
-// platform under the drive component, the message box and the document opener.
+// platform under the drive component, the data host, the message box and the document
+// opener.
 
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
+
+#include "net/HostAddress.h"
 
 namespace quendra {
 class DrivePlatform;
@@ -16,6 +20,9 @@ class QWidget;
 struct FormServices {
     // Null: the real platform of this machine.
     std::shared_ptr<quendra::DrivePlatform> drivePlatform;
+    // The host of the lookup service and the download page. Empty: DataHost(), the build's
+    // host unless the environment names another.
+    std::optional<HostAddress> dataHost;
     // Shows a plain message box with an OK button and returns when it is closed.
     std::function<void(QWidget* owner, const QString& text)> showMessage;
     // Hands an address to the desktop (OpenDocument by default).

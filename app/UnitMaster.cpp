@@ -302,7 +302,7 @@ void TFormMaster::ComboBoxBurnersChange(QObject*) {
 }
 
 void TFormMaster::ButtonVextrel1Click(QObject*) {
-    services_.openDocument(quendra::Latin1ToUtf16(DownloadPageAddress()));
+    services_.openDocument(quendra::Latin1ToUtf16(DownloadPageAddress(*services_.dataHost)));
 }
 
 void TFormMaster::ButtonUpdateFirmwareClick(QObject*) {
@@ -312,7 +312,7 @@ void TFormMaster::ButtonUpdateFirmwareClick(QObject*) {
         try {
             const std::u16string report = BuildReport();
             failure = RunLookup(
-                report, Fields(), DefaultLookupEndpoint(),
+                report, Fields(), LookupEndpoint{*services_.dataHost},
                 [this](const std::u16string& address) { services_.openDocument(address); });
         } catch (const std::exception& error) {
             failure = LookupFailure{quendra::Utf8ToUtf16(error.what()), 0};
@@ -332,7 +332,7 @@ void TFormMaster::Button1Click(QObject*) {
         }
         services_.showMessage(this, QStringLiteral("0"));
         BusyCursor busy;
-        outcome = RunDiagnosticLookup(report, DefaultLookupEndpoint());
+        outcome = RunDiagnosticLookup(report, LookupEndpoint{*services_.dataHost});
     } catch (const std::exception& error) {
         outcome.failure = LookupFailure{quendra::Utf8ToUtf16(error.what()), 0};
     }

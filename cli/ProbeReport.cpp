@@ -35,12 +35,13 @@ void PrintReports(TDriveComponent& drives, std::ostream& out) {
     }
 }
 
-bool PrintLookup(TDriveComponent& drives, std::uint8_t index, std::ostream& out) {
+bool PrintLookup(TDriveComponent& drives, std::uint8_t index, const LookupEndpoint& endpoint,
+                 std::ostream& out) {
     ReportFields fields = FieldsOfThisProgram();
     const std::u16string report = ReportOf(drives, index, fields);
-    const auto failure =
-        RunLookup(report, fields, DefaultLookupEndpoint(),
-                  [&out](const std::u16string& address) { out << Utf16ToUtf8(address) << '\n'; });
+    const auto failure = RunLookup(report, fields, endpoint, [&out](const std::u16string& address) {
+        out << Utf16ToUtf8(address) << '\n';
+    });
     if (failure)
         out << Utf16ToUtf8(FailureText(*failure)) << '\n';
     return !failure;

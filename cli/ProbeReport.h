@@ -6,15 +6,17 @@
 #include <ostream>
 
 #include "drive/DriveComponent.h"
+#include "lookup/LookupTypes.h"
 
 namespace quendra::cli {
 
 // Selects each drive in turn, as the window does, and prints its report, one line per line.
 void PrintReports(TDriveComponent& drives, std::ostream& out);
 
-// Builds the report of drive `index`, posts it to the lookup service and prints each address
-// the window would open, one per line, or the failure text. Returns whether the exchange
-// succeeded.
-bool PrintLookup(TDriveComponent& drives, std::uint8_t index, std::ostream& out);
+// Builds the report of drive `index`, posts it to the lookup service at `endpoint` and prints
+// each address the window would open, one per line, or the failure text. Returns whether the
+// exchange succeeded.
+bool PrintLookup(TDriveComponent& drives, std::uint8_t index, const LookupEndpoint& endpoint,
+                 std::ostream& out);
 
 }  // namespace quendra::cli

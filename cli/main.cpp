@@ -12,6 +12,7 @@
 #include "cli/ProbeReport.h"
 #include "cli/SystemFacts.h"
 #include "drive/DriveComponent.h"
+#include "lookup/LookupTypes.h"
 #include "sysinfo/SysInfo.h"
 
 namespace {
@@ -35,7 +36,9 @@ int Lookup(std::string_view number) {
                   << " found)\n";
         return 2;
     }
-    return quendra::cli::PrintLookup(drives, static_cast<std::uint8_t>(index), std::cout) ? 0 : 1;
+    const bool succeeded = quendra::cli::PrintLookup(drives, static_cast<std::uint8_t>(index),
+                                                     DefaultLookupEndpoint(), std::cout);
+    return succeeded ? 0 : 1;
 }
 
 int Everything() {

@@ -99,6 +99,6 @@ HostAddress UpdateHost() {
     return FromEnvironment("QUENDRA_UPDATE_HOST", QUENDRA_BUILD_UPDATE_HOST);
 }
 
-std::string DownloadPageAddress() {
-    return "http://" + HostFieldValue(DataHost()) + std::string(kDownloadPagePath);
+std::string DownloadPageAddress(const HostAddress& dataHost) {
+    return "http://" + HostFieldValue(dataHost) + std::string(kDownloadPagePath);
 }

@@ -32,4 +32,4 @@ HostAddress UpdateHost();
 // The product download page on the data host.
 inline constexpr std::string_view kDownloadPagePath = "/qndr-vextrel-download.php";
 // "http://<data host>/qndr-vextrel-download.php".
-std::string DownloadPageAddress();
+std::string DownloadPageAddress(const HostAddress& dataHost);

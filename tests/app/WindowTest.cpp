@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+#include <optional>
 
 #include "app/UnitMaster.h"
 #include "demo/aspi/SimulatedDrive.h"
@@ -45,9 +46,11 @@ struct Recorder {
     QStringList messages;
     QStringList opened;
 
-    FormServices Services(std::shared_ptr<FakeDrivePlatform> platform) {
+    FormServices Services(std::shared_ptr<FakeDrivePlatform> platform,
+                          std::optional<HostAddress> dataHost = std::nullopt) {
         FormServices services;
         services.drivePlatform = std::move(platform);
+        services.dataHost = std::move(dataHost);
         services.showMessage = [this](QWidget*, const QString& text) { messages << text; };
         services.openDocument = [this](std::u16string_view target) { opened << ToQ(target); };
         return services;
@@ -64,16 +67,9 @@ std::shared_ptr<FakeDrivePlatform> OneBurner() {
     return platform;
 }
 
-// Points the data host somewhere else for one scope, also when a check ends the test early.
-class DataHostOverride {
-public:
-    explicit DataHostOverride(const QByteArray& host) { qputenv("QUENDRA_DATA_HOST", host); }
-    explicit DataHostOverride(const LoopbackHttpServer& server)
-        : DataHostOverride("127.0.0.1:" + QByteArray::number(server.port())) {}
-    ~DataHostOverride() { qunsetenv("QUENDRA_DATA_HOST"); }
-    DataHostOverride(const DataHostOverride&) = delete;
-    DataHostOverride& operator=(const DataHostOverride&) = delete;
-};
+HostAddress Loopback(const LoopbackHttpServer& server) {
+    return HostAddress{"127.0.0.1", server.port()};
+}
 
 }  // namespace
 
@@ -172,13 +168,18 @@ private slots:
     }
 
     void downloadButtonOpensTheDownloadPage() {
-        DataHostOverride host("data.test.example:8080");
         Recorder recorder;
-        TFormMaster form(recorder.Services(OneBurner()));
+        TFormMaster form(recorder.Services(OneBurner(), HostAddress{"data.test.example", 8080}));
         form.PopulateBurners();
         QTest::mouseClick(form.ButtonVextrel1, Qt::LeftButton);
         QCOMPARE(recorder.opened,
                  QStringList{"http://data.test.example:8080/qndr-vextrel-download.php"});
+
+        // Without a host of its own the window uses the configured one.
+        TFormMaster configured(recorder.Services(OneBurner()));
+        configured.PopulateBurners();
+        QTest::mouseClick(configured.ButtonVextrel1, Qt::LeftButton);
+        QCOMPARE(recorder.opened.last(), QString::fromStdString(DownloadPageAddress(DataHost())));
     }
 
     void lookupOpensTheReplysAddressesInOrderOrShowsTheFailure() {
@@ -195,9 +196,8 @@ private slots:
                 return ServerReply::Text(400, "Bad Request", "");
             return ServerReply::Text(500, "Internal Server Error", "oops");
         });
-        DataHostOverride host(server);
         Recorder recorder;
-        TFormMaster form(recorder.Services(OneBurner()));
+        TFormMaster form(recorder.Services(OneBurner(), Loopback(server)));
         form.PopulateBurners();
 
         QTest::mouseClick(form.ButtonUpdateFirmware, Qt::LeftButton);
@@ -217,9 +217,8 @@ private slots:
         LoopbackHttpServer server([](const RecordedRequest&, std::size_t) {
             return ServerReply::Text(200, "OK", "first line\r\nsecond line");
         });
-        DataHostOverride host(server);
         Recorder recorder;
-        TFormMaster form(recorder.Services(OneBurner()));
+        TFormMaster form(recorder.Services(OneBurner(), Loopback(server)));
         form.PopulateBurners();
 
         form.Button1Click(form.Button1);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <sstream>
 
@@ -26,11 +25,9 @@ protected:
                             ScsiAddress{1, 1, 0});
         drives_.InitializeASPI(false, "", "");
     }
-    void TearDown() override { unsetenv("QUENDRA_DATA_HOST"); }
 
-    void UseServer(const LoopbackHttpServer& server) {
-        const std::string host = "127.0.0.1:" + std::to_string(server.port());
-        setenv("QUENDRA_DATA_HOST", host.c_str(), 1);
+    static LookupEndpoint At(const LoopbackHttpServer& server) {
+        return LookupEndpoint{{"127.0.0.1", server.port()}};
     }
 
     std::shared_ptr<FakeDrivePlatform> platform_ = std::make_shared<FakeDrivePlatform>();
@@ -43,10 +40,8 @@ TEST_F(ProbeLookup, PrintsTheAddressesOfTheChosenDrive) {
                                  "[firmware]\r\nurl=http://fw.example/<#DeviceNameModel>\r\n"
                                  "[driver]\r\nurl=www.drivers.example/<#DeviceNameBrand>\r\n");
     });
-    UseServer(server);
-
     std::ostringstream out;
-    EXPECT_TRUE(quendra::cli::PrintLookup(drives_, 1, out));
+    EXPECT_TRUE(quendra::cli::PrintLookup(drives_, 1, At(server), out));
     EXPECT_EQ(out.str(), "http://fw.example/XR-22\nwww.drivers.example/ACME\n");
 
     const auto requests = server.requests();
@@ -59,10 +54,8 @@ TEST_F(ProbeLookup, PrintsTheFailureText) {
     LoopbackHttpServer server([](const RecordedRequest&, std::size_t) {
         return ServerReply::Text(404, "Not Found", "gone");
     });
-    UseServer(server);
-
     std::ostringstream out;
-    EXPECT_FALSE(quendra::cli::PrintLookup(drives_, 0, out));
+    EXPECT_FALSE(quendra::cli::PrintLookup(drives_, 0, At(server), out));
     EXPECT_EQ(out.str(), "HTTP/1.1 404 Not Found NUMBER : 0\n");
 }
 

@@ -76,14 +76,14 @@ TEST(HostAddress, EnvironmentOverridesTheBuildsHosts) {
     update.Unset();
     EXPECT_EQ(DataHost(), builtData);
     EXPECT_EQ(UpdateHost(), builtUpdate);
-    EXPECT_EQ(DownloadPageAddress(),
+    EXPECT_EQ(DownloadPageAddress(DataHost()),
               "http://" + HostFieldValue(builtData) + "/qndr-vextrel-download.php");
 
     data.Set("127.0.0.1:8081");
     update.Set("mirror.local");
     EXPECT_EQ(DataHost(), (HostAddress{"127.0.0.1", 8081}));
     EXPECT_EQ(UpdateHost(), (HostAddress{"mirror.local", 80}));
-    EXPECT_EQ(DownloadPageAddress(), "http://127.0.0.1:8081/qndr-vextrel-download.php");
+    EXPECT_EQ(DownloadPageAddress(DataHost()), "http://127.0.0.1:8081/qndr-vextrel-download.php");
 
     // An empty or malformed override is ignored.
     data.Set("");
