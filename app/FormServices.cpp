@@ -4,6 +4,8 @@
 
 #include "app/OpenDocument.h"
 
+namespace quendra {
+
 FormServices FormServices::WithDefaults() const {
     FormServices services = *this;
     if (!services.showMessage) {
@@ -19,3 +21,5 @@ FormServices FormServices::WithDefaults() const {
         services.openDocument = &OpenDocument;
     return services;
 }
+
+}  // namespace quendra

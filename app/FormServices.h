@@ -12,14 +12,15 @@
 
 #include "net/HostAddress.h"
 
-namespace quendra {
-class DrivePlatform;
-}
 class QWidget;
+
+namespace quendra {
+
+class DrivePlatform;
 
 struct FormServices {
     // Null: the real platform of this machine.
-    std::shared_ptr<quendra::DrivePlatform> drivePlatform;
+    std::shared_ptr<DrivePlatform> drivePlatform;
     // The host of the lookup service and the download page. Empty: DataHost(), the build's
     // host unless the environment names another.
     std::optional<HostAddress> dataHost;
@@ -31,3 +32,5 @@ struct FormServices {
     // Fills every empty entry with the real behaviour.
     FormServices WithDefaults() const;
 };
+
+}  // namespace quendra

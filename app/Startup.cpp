@@ -5,6 +5,8 @@
 
 #include "app/UnitMaster.h"
 
+namespace quendra {
+
 int RunQuendra(int& argc, char** argv, const std::function<void(TFormMaster&)>& prepare) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quendra"));
@@ -16,3 +18,5 @@ int RunQuendra(int& argc, char** argv, const std::function<void(TFormMaster&)>& 
     QMetaObject::invokeMethod(&FormMaster, &TFormMaster::PopulateBurners, Qt::QueuedConnection);
     return QApplication::exec();
 }
+
+}  // namespace quendra

@@ -6,8 +6,12 @@
 
 #include <functional>
 
+namespace quendra {
+
 class TFormMaster;
 
 // `prepare` (optional) sees the hidden window before the event loop starts; tools that
 // measure or picture the start-up hook in there. Returns the event loop's exit code.
 int RunQuendra(int& argc, char** argv, const std::function<void(TFormMaster&)>& prepare = {});
+
+}  // namespace quendra

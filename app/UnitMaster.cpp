@@ -23,10 +23,13 @@
 #include "util/TextUtils.h"
 #include "util/Unicode.h"
 
-// The logo lives in a static library, whose resource initializer the linker may drop.
+// The logo lives in a static library, whose resource initializer the linker may drop. The
+// macro cannot stand inside a namespace.
 static void InitializeWindowResources() {
     Q_INIT_RESOURCE(quendra);
 }
+
+namespace quendra {
 
 namespace {
 
@@ -241,7 +244,7 @@ void TFormMaster::PopulateBurners() {
     }
     for (int i = 0; i < count; ++i) {
         const std::string name = DriveComponent.GetDeviceName(static_cast<std::uint8_t>(i));
-        ComboBoxBurners->addItem(ToQ(quendra::CodePageToUtf16(name)));
+        ComboBoxBurners->addItem(ToQ(CodePageToUtf16(name)));
     }
 
     // The first burner is preselected, else the first drive. Setting the index runs no
@@ -284,11 +287,11 @@ int TFormMaster::SelectorIndex() const {
 }
 
 std::u16string TFormMaster::GetSelectedDeviceName() {
-    return ::GetSelectedDeviceName(DriveComponent, SelectorIndex());
+    return quendra::GetSelectedDeviceName(DriveComponent, SelectorIndex());
 }
 
 std::u16string TFormMaster::BuildReport() {
-    return ::BuildReport(*this, DriveComponent, SelectorIndex());
+    return quendra::BuildReport(*this, DriveComponent, SelectorIndex());
 }
 
 void TFormMaster::ComboBoxBurnersChange(QObject*) {
@@ -302,7 +305,7 @@ void TFormMaster::ComboBoxBurnersChange(QObject*) {
 }
 
 void TFormMaster::ButtonVextrel1Click(QObject*) {
-    services_.openDocument(quendra::Latin1ToUtf16(DownloadPageAddress(*services_.dataHost)));
+    services_.openDocument(Latin1ToUtf16(DownloadPageAddress(*services_.dataHost)));
 }
 
 void TFormMaster::ButtonUpdateFirmwareClick(QObject*) {
@@ -315,7 +318,7 @@ void TFormMaster::ButtonUpdateFirmwareClick(QObject*) {
                 report, Fields(), LookupEndpoint{*services_.dataHost},
                 [this](const std::u16string& address) { services_.openDocument(address); });
         } catch (const std::exception& error) {
-            failure = LookupFailure{quendra::Utf8ToUtf16(error.what()), 0};
+            failure = LookupFailure{Utf8ToUtf16(error.what()), 0};
         }
     }
     if (failure)
@@ -334,7 +337,7 @@ void TFormMaster::Button1Click(QObject*) {
         BusyCursor busy;
         outcome = RunDiagnosticLookup(report, LookupEndpoint{*services_.dataHost});
     } catch (const std::exception& error) {
-        outcome.failure = LookupFailure{quendra::Utf8ToUtf16(error.what()), 0};
+        outcome.failure = LookupFailure{Utf8ToUtf16(error.what()), 0};
     }
     if (outcome.failure) {
         ShowFailure(FailureText(*outcome.failure));
@@ -356,3 +359,5 @@ void TFormMaster::AppendLog(const std::u16string& text) {
                            locale.toString(now.time(), QLocale::LongFormat) +
                            QStringLiteral(" - ") + ToQ(text));
 }
+
+}  // namespace quendra

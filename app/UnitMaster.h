@@ -15,6 +15,8 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
+namespace quendra {
+
 // The report fields (FProgramVersion, FDeviceName and the four drive words) are the
 // window's own fields; the report builder refreshes them through the ReportFields base.
 class TFormMaster : public QWidget, private ReportFields {
@@ -70,3 +72,5 @@ private:
 
     FormServices services_;
 };
+
+}  // namespace quendra

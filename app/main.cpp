@@ -4,6 +4,6 @@
 #include "sysinfo/SysInfo.h"
 
 int main(int argc, char* argv[]) {
-    CaptureStartupSystemInfo();
-    return RunQuendra(argc, argv);
+    quendra::CaptureStartupSystemInfo();
+    return quendra::RunQuendra(argc, argv);
 }

@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace quendra;
+
 std::string TwoKilobyteReply() {
     std::string body;
     for (int i = 0; body.size() < 1900; ++i) {

@@ -13,10 +13,12 @@
 
 namespace {
 
+using namespace quendra;
+
 void BuildReportForASimulatedBurner(benchmark::State& state) {
-    auto platform = std::make_shared<quendra::FakeDrivePlatform>();
-    platform->AddDrive('E', std::make_shared<quendra::SimulatedDrive>(quendra::drives::DvdBurner()),
-                       quendra::ScsiAddress{1, 0, 0});
+    auto platform = std::make_shared<FakeDrivePlatform>();
+    platform->AddDrive('E', std::make_shared<SimulatedDrive>(drives::DvdBurner()),
+                       ScsiAddress{1, 0, 0});
     TDriveComponent drives(platform);
     drives.InitializeASPI(false, "", "");
     drives.SelectDevice(0);

@@ -4,6 +4,8 @@
 
 namespace {
 
+using namespace quendra;
+
 void BM_ReadCpuInfo(benchmark::State& state) {
     CpuInfo info;
     for (auto _ : state) {

@@ -8,7 +8,7 @@
 #include "drive/Capabilities.h"
 #include "util/Unicode.h"
 
-namespace quendra::cli {
+namespace quendra {
 
 namespace {
 
@@ -83,4 +83,4 @@ void PrintDrives(TDriveComponent& drives, std::ostream& out) {
     }
 }
 
-}  // namespace quendra::cli
+}  // namespace quendra

@@ -8,7 +8,7 @@
 
 #include "drive/DriveComponent.h"
 
-namespace quendra::cli {
+namespace quendra {
 
 // Runs InitializeASPI(false, "", "") and prints the route and one line per drive.
 // Returns whether a route was found.
@@ -21,4 +21,4 @@ void PrintDriveCapabilities(TDriveComponent& drives, std::uint8_t index, std::os
 // Both of the above, for every drive found.
 void PrintDrives(TDriveComponent& drives, std::ostream& out);
 
-}  // namespace quendra::cli
+}  // namespace quendra

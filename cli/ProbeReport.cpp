@@ -7,7 +7,7 @@
 #include "util/TextUtils.h"
 #include "util/Unicode.h"
 
-namespace quendra::cli {
+namespace quendra {
 
 namespace {
 
@@ -47,4 +47,4 @@ bool PrintLookup(TDriveComponent& drives, std::uint8_t index, const LookupEndpoi
     return !failure;
 }
 
-}  // namespace quendra::cli
+}  // namespace quendra

@@ -8,7 +8,7 @@
 #include "drive/DriveComponent.h"
 #include "lookup/LookupTypes.h"
 
-namespace quendra::cli {
+namespace quendra {
 
 // Selects each drive in turn, as the window does, and prints its report, one line per line.
 void PrintReports(TDriveComponent& drives, std::ostream& out);
@@ -19,4 +19,4 @@ void PrintReports(TDriveComponent& drives, std::ostream& out);
 bool PrintLookup(TDriveComponent& drives, std::uint8_t index, const LookupEndpoint& endpoint,
                  std::ostream& out);
 
-}  // namespace quendra::cli
+}  // namespace quendra

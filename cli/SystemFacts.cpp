@@ -8,6 +8,8 @@
 #include "util/TextRules.h"
 #include "util/Unicode.h"
 
+namespace quendra {
+
 namespace {
 
 void Line(std::ostream& out, std::string_view label, std::string_view utf8) {
@@ -15,14 +17,14 @@ void Line(std::ostream& out, std::string_view label, std::string_view utf8) {
 }
 
 void Line(std::ostream& out, std::string_view label, std::u16string_view value) {
-    Line(out, label, quendra::Utf16ToUtf8(value));
+    Line(out, label, Utf16ToUtf8(value));
 }
 
 std::string CodeAndText(unsigned code, std::u16string_view text) {
     std::string value = std::to_string(code);
     if (!text.empty()) {
         value += ' ';
-        value += quendra::Utf16ToUtf8(text);
+        value += Utf16ToUtf8(text);
     }
     return value;
 }
@@ -51,3 +53,5 @@ void PrintSystemFacts(std::ostream& out) {
              std::to_string(f.MeasuredMicroseconds) + " us)");
     Line(out, "Clock normalized", std::to_string(f.NormalizedMHz) + " MHz");
 }
+
+}  // namespace quendra

@@ -5,4 +5,8 @@
 
 #include <ostream>
 
+namespace quendra {
+
 void PrintSystemFacts(std::ostream& out);
+
+}  // namespace quendra

@@ -17,6 +17,8 @@
 
 namespace {
 
+using namespace quendra;
+
 constexpr std::string_view kUsage =
     "usage: quendra-probe             system facts, drives, capabilities and reports\n"
     "       quendra-probe --lookup N  post drive N's report to the lookup service and\n"
@@ -36,8 +38,8 @@ int Lookup(std::string_view number) {
                   << " found)\n";
         return 2;
     }
-    const bool succeeded = quendra::cli::PrintLookup(drives, static_cast<std::uint8_t>(index),
-                                                     DefaultLookupEndpoint(), std::cout);
+    const bool succeeded =
+        PrintLookup(drives, static_cast<std::uint8_t>(index), DefaultLookupEndpoint(), std::cout);
     return succeeded ? 0 : 1;
 }
 
@@ -45,15 +47,15 @@ int Everything() {
     PrintSystemFacts(std::cout);
     std::cout << '\n';
     TDriveComponent drives;
-    quendra::cli::PrintDrives(drives, std::cout);
-    quendra::cli::PrintReports(drives, std::cout);
+    PrintDrives(drives, std::cout);
+    PrintReports(drives, std::cout);
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    CaptureStartupSystemInfo();
+    quendra::CaptureStartupSystemInfo();
 
     const std::string_view first = argc > 1 ? argv[1] : "";
     try {

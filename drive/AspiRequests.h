@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace quendra {
+
 // Request commands (SRB_Cmd).
 inline constexpr std::uint8_t SC_HA_INQUIRY = 0x00;
 inline constexpr std::uint8_t SC_EXEC_SCSI_CMD = 0x02;
@@ -123,3 +125,5 @@ static_assert(offsetof(TSRB_GetDiskInfo, SRB_Int13HDriveInfo) == 11);
 
 static_assert(sizeof(SRB_HAInquiry) == 60);
 static_assert(offsetof(SRB_HAInquiry, HA_Count) == 8);
+
+}  // namespace quendra

@@ -62,10 +62,7 @@ bool FeatureAccepted(const TConfigHeader& header, std::uint16_t feature) {
     return ReadBE16(bytes, 6) == 0 || ReadBE16(bytes, 8) == feature;
 }
 
-}  // namespace quendra
-
-bool ProbeCapabilities(quendra::DrivePlatform& platform, TSCSIDevice& device) {
-    using namespace quendra;
+bool ProbeCapabilities(DrivePlatform& platform, TSCSIDevice& device) {
     TModePage2A& page = device.ModePage2A;
     TDC& dc = device.dc;
     page = TModePage2A{};
@@ -123,3 +120,5 @@ bool ProbeCapabilities(quendra::DrivePlatform& platform, TSCSIDevice& device) {
         dc.Write_HDDVDR = dc.Write_HDDVDRAM = true;
     return true;
 }
+
+}  // namespace quendra

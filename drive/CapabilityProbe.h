@@ -20,9 +20,9 @@ std::optional<std::size_t> LocateCapabilitiesPage(std::span<const std::uint8_t> 
 // (no disc) or the answer's first feature is the one asked for.
 bool FeatureAccepted(const TConfigHeader& header, std::uint16_t feature);
 
-}  // namespace quendra
-
 // Fills device.ModePage2A and device.dc from ten commands to the selected drive: three MODE
 // SENSE (10) and seven GET CONFIGURATION. False, with both records zero, when the drive does
 // not answer the first MODE SENSE.
-bool ProbeCapabilities(quendra::DrivePlatform& platform, TSCSIDevice& device);
+bool ProbeCapabilities(DrivePlatform& platform, TSCSIDevice& device);
+
+}  // namespace quendra

@@ -2,6 +2,8 @@
 
 #include "drive/ScsiLib.h"
 
+namespace quendra {
+
 namespace {
 
 constexpr std::pair<std::uint8_t, const char*> kCommandNames[] = {
@@ -70,3 +72,5 @@ void FillCommandNames(TSCSIDevice& device) {
         device.cn[code] = std::move(padded);
     }
 }
+
+}  // namespace quendra

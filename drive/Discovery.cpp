@@ -208,11 +208,8 @@ bool ScanAspi(DrivePlatform& platform, TSCSIDevice& device, std::string_view lib
     return true;
 }
 
-}  // namespace quendra
-
-char FindDriveLetter(quendra::DrivePlatform& platform, std::uint8_t adapter, std::uint8_t target,
+char FindDriveLetter(DrivePlatform& platform, std::uint8_t adapter, std::uint8_t target,
                      std::uint8_t lun) {
-    using namespace quendra;
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
         OpenResult opened = platform.OpenVolume(letter, VolumeAccess::ReadWrite);
         if (opened.handle == kInvalidVolume) {
@@ -229,3 +226,5 @@ char FindDriveLetter(quendra::DrivePlatform& platform, std::uint8_t adapter, std
     }
     return '?';
 }
+
+}  // namespace quendra

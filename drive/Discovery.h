@@ -21,8 +21,8 @@ std::size_t ScanPassThrough(DrivePlatform& platform, TSCSIDevice& device);
 // support; true otherwise, also when no drive is found. The table holds at most 26 drives.
 bool ScanAspi(DrivePlatform& platform, TSCSIDevice& device, std::string_view library);
 
-}  // namespace quendra
-
 // The letter whose volume has the bus address adapter:target:lun, or '?' when none has.
-char FindDriveLetter(quendra::DrivePlatform& platform, std::uint8_t adapter, std::uint8_t target,
+char FindDriveLetter(DrivePlatform& platform, std::uint8_t adapter, std::uint8_t target,
                      std::uint8_t lun);
+
+}  // namespace quendra

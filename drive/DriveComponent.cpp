@@ -9,7 +9,7 @@
 #include "drive/ErrorText.h"
 #include "drive/linux/LinuxDrivePlatform.h"
 
-using namespace quendra;
+namespace quendra {
 
 namespace {
 
@@ -19,10 +19,10 @@ constexpr char kTraceLogName[] = "drivetrace.elg";
 
 }  // namespace
 
-TDriveComponent::TDriveComponent() : TDriveComponent(MakeLinuxDrivePlatform()) {}
+TDriveComponent::TDriveComponent() : TDriveComponent(linux_impl::MakeLinuxDrivePlatform()) {}
 
 TDriveComponent::TDriveComponent(std::shared_ptr<DrivePlatform> platform)
-    : platform_(platform ? std::move(platform) : MakeLinuxDrivePlatform()) {
+    : platform_(platform ? std::move(platform) : linux_impl::MakeLinuxDrivePlatform()) {
     Device.BurnProof = true;
     Device.CloseFH = true;
 }
@@ -181,3 +181,5 @@ std::u16string TDriveComponent::ErrorStringW() {
     Device.ErrStrW = ErrorTextW(ErrorNumber(), CDFiles.FileName).substr(0, kErrStrWLength);
     return Device.ErrStrW;
 }
+
+}  // namespace quendra

@@ -12,6 +12,8 @@
 #include "drive/DrivePlatform.h"
 #include "drive/ScsiLib.h"
 
+namespace quendra {
+
 // The file-list record of the disc-writing engine, as far as the error queries read it.
 // This program never writes a disc, so its error number stays 0 unless set from outside.
 struct TCDFiles {
@@ -24,7 +26,7 @@ public:
     // On the real drives of this machine.
     TDriveComponent();
     // On the given platform (tests, simulated drives); null means the real one.
-    explicit TDriveComponent(std::shared_ptr<quendra::DrivePlatform> platform);
+    explicit TDriveComponent(std::shared_ptr<DrivePlatform> platform);
     // Closes the trace log and the selected drive's volume.
     ~TDriveComponent();
 
@@ -89,5 +91,7 @@ public:
 private:
     void CloseVolume();
 
-    std::shared_ptr<quendra::DrivePlatform> platform_;
+    std::shared_ptr<DrivePlatform> platform_;
 };
+
+}  // namespace quendra

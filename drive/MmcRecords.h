@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <span>
 
+namespace quendra {
+
 // Fixed-format sense data, 32 bytes.
 struct TSENSE {
     std::uint8_t ErrorCode;
@@ -137,3 +139,5 @@ std::span<const std::uint8_t, sizeof(Record)> RecordBytes(const Record& record) 
     return std::span<const std::uint8_t, sizeof(Record)>(
         reinterpret_cast<const std::uint8_t*>(&record), sizeof(Record));
 }
+
+}  // namespace quendra

@@ -15,6 +15,8 @@
 #include "drive/DrivePlatform.h"
 #include "drive/MmcRecords.h"
 
+namespace quendra {
+
 inline constexpr std::size_t kMaxDevices = 26;
 inline constexpr std::size_t kDeviceNameSize = 128;
 inline constexpr std::size_t kCommandNameWidth = 22;
@@ -32,7 +34,7 @@ struct TDeviceEntry {
 // The drive state of one component.
 struct TSCSIDevice {
     // Transport of the selected drive.
-    quendra::VolumeHandle Handle = quendra::kInvalidVolume;
+    VolumeHandle Handle = kInvalidVolume;
     alignas(16) std::array<std::uint8_t, 65535> tmpBuffer{};
     std::array<std::string, 256> cn;  // command names by operation code, 22 characters or empty
     char DriveLetter = 0;
@@ -78,14 +80,16 @@ struct TSCSIDevice {
 // library). Refuses with 4, sending nothing and changing nothing else, when no transport is
 // available or no drive is selected. Keeps the sense data in LastSenseInfo, a nonzero
 // additional sense code in DeviceError, and writes a trace line while the trace log is open.
-std::uint8_t ExecuteCommand(quendra::DrivePlatform& platform, TSCSIDevice& device,
+std::uint8_t ExecuteCommand(DrivePlatform& platform, TSCSIDevice& device,
                             TSRB_ExecSCSICmd& request);
 
 // Runs one command through pass-through on the volume of device.DriveLetter, opening it first
 // when no volume is open. Returns 1 (GOOD) or 4; on 4 the request carries the sense bytes
 // and the target status, and LastWinError the OS error of the call.
-std::uint8_t PassThroughCommand(quendra::DrivePlatform& platform, TSCSIDevice& device,
+std::uint8_t PassThroughCommand(DrivePlatform& platform, TSCSIDevice& device,
                                 TSRB_ExecSCSICmd& request);
 
 // Fills the command-name table: 51 named operation codes, every other name empty.
 void FillCommandNames(TSCSIDevice& device);
+
+}  // namespace quendra

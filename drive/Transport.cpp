@@ -4,7 +4,7 @@
 #include "drive/DriveTrace.h"
 #include "drive/ScsiLib.h"
 
-using namespace quendra;
+namespace quendra {
 
 namespace {
 
@@ -132,3 +132,5 @@ std::uint8_t ExecuteCommand(DrivePlatform& platform, TSCSIDevice& device,
     }
     return request.SRB_Status;
 }
+
+}  // namespace quendra

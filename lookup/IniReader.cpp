@@ -2,11 +2,10 @@
 
 #include "util/TextRules.h"
 
-using quendra::EqualsNoCase;
-using quendra::Trim;
+namespace quendra {
 
 IniReader::IniReader(std::u16string_view text) {
-    for (const auto& rawLine : quendra::SplitLines(text)) {
+    for (const auto& rawLine : SplitLines(text)) {
         const std::u16string line = Trim(rawLine);
         if (line.empty() || line.front() == u';')
             continue;
@@ -45,3 +44,5 @@ std::u16string IniReader::ReadString(std::u16string_view section, std::u16string
     }
     return std::u16string(fallback);
 }
+
+}  // namespace quendra

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+namespace quendra {
+
 class IniReader {
 public:
     // Lines end at CR LF, CR or LF; U+0000 ends the text. Lines are trimmed; empty lines,
@@ -28,3 +30,5 @@ private:
     };
     std::vector<Section> sections_;
 };
+
+}  // namespace quendra

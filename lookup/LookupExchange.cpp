@@ -7,10 +7,12 @@
 #include "lookup/ReplyReader.h"
 #include "util/Unicode.h"
 
+namespace quendra {
+
 namespace {
 
 LookupFailure FromException(const std::exception& e) {
-    return LookupFailure{quendra::Utf8ToUtf16(e.what()), 0};
+    return LookupFailure{Utf8ToUtf16(e.what()), 0};
 }
 
 }  // namespace
@@ -44,3 +46,5 @@ DiagnosticLookupResult RunDiagnosticLookup(std::u16string_view report,
         return {{}, FromException(e)};
     }
 }
+
+}  // namespace quendra

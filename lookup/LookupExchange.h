@@ -11,6 +11,8 @@
 #include "lookup/LookupTypes.h"
 #include "report/ReportFields.h"
 
+namespace quendra {
+
 // Posts the report, follows redirects and opens each valid address of the reply through
 // `open`. Nothing when the exchange succeeded (also when the reply named nothing to open,
 // and when the 15th redirect ended it); the failure otherwise, after which nothing more
@@ -34,3 +36,5 @@ struct DiagnosticLookupResult {
 DiagnosticLookupResult RunDiagnosticLookup(std::u16string_view report,
                                            const LookupEndpoint& endpoint,
                                            const LookupLimits& limits = {});
+
+}  // namespace quendra

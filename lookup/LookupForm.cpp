@@ -4,6 +4,8 @@
 #include "util/TextUtils.h"
 #include "util/Unicode.h"
 
+namespace quendra {
+
 namespace {
 
 bool NeedsEscape(char32_t c) {
@@ -39,7 +41,7 @@ bool IsLowSurrogate(char16_t c) {
 
 std::vector<std::u16string> ReportFieldLines(std::u16string_view report) {
     std::vector<std::u16string> fieldLines;
-    for (const auto& line : quendra::SplitLines(report)) {
+    for (const auto& line : SplitLines(report)) {
         const auto eq = line.find(u'=');
         if (eq == std::u16string::npos) {
             fieldLines.emplace_back(u"=");
@@ -69,7 +71,7 @@ std::u16string EscapeFieldValue(std::u16string_view fieldLine) {
             escaped += value[i];
             continue;
         }
-        for (const unsigned char byte : quendra::Utf16ToUtf8(value.substr(i, units))) {
+        for (const unsigned char byte : Utf16ToUtf8(value.substr(i, units))) {
             escaped += u'%';
             escaped += kHex[byte >> 4];
             escaped += kHex[byte & 0xF];
@@ -82,11 +84,11 @@ std::u16string EscapeFieldValue(std::u16string_view fieldLine) {
 std::string LookupBody(const std::vector<std::u16string>& fieldLines) {
     std::u16string text;
     if (fieldLines.size() == 1) {
-        text = quendra::Trim(EscapeFieldValue(fieldLines.front()));
+        text = Trim(EscapeFieldValue(fieldLines.front()));
     } else if (fieldLines.size() > 1) {
         for (const auto& line : fieldLines)
             text += EscapeFieldValue(line) + u"\r\n";
-        text = quendra::ReplaceAllNoCase(quendra::Trim(text), u"\r\n", u"&");
+        text = ReplaceAllNoCase(Trim(text), u"\r\n", u"&");
     }
     std::string body;
     body.reserve(text.size());
@@ -94,3 +96,5 @@ std::string LookupBody(const std::vector<std::u16string>& fieldLines) {
         body += c < 0x80 ? static_cast<char>(c) : '?';
     return body;
 }
+
+}  // namespace quendra

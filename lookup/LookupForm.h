@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quendra {
+
 // One field line per report line (lines end at CR LF, CR or LF; U+0000 ends the report):
 // the text before the first "=", "=", and the percent-encoded text after it. A line
 // without "=" gives "=".
@@ -19,3 +21,5 @@ std::u16string EscapeFieldValue(std::u16string_view fieldLine);
 // The request body: the escaped field lines joined by "&", trimmed at both ends, as ASCII
 // bytes ("?" for any character outside ASCII).
 std::string LookupBody(const std::vector<std::u16string>& fieldLines);
+
+}  // namespace quendra

@@ -4,6 +4,8 @@
 #include "net/HttpClient.h"
 #include "util/Unicode.h"
 
+namespace quendra {
+
 namespace {
 
 constexpr int kRedirectsEndingTheExchange = 15;
@@ -15,11 +17,11 @@ bool IsRedirect(const HttpReply& reply) {
 }
 
 LookupFailure Failure(std::string_view message) {
-    return LookupFailure{quendra::Utf8ToUtf16(message), 0};
+    return LookupFailure{Utf8ToUtf16(message), 0};
 }
 
 LookupFailure StatusFailure(const HttpReply& reply) {
-    return LookupFailure{quendra::Latin1ToUtf16(reply.StatusLine()), 0};
+    return LookupFailure{Latin1ToUtf16(reply.StatusLine()), 0};
 }
 
 }  // namespace
@@ -77,3 +79,5 @@ PostOutcome PostLookup(const std::string& body, const LookupEndpoint& endpoint,
         return {{}, StatusFailure(reply)};
     }
 }
+
+}  // namespace quendra

@@ -9,6 +9,8 @@
 #include "net/HttpAddress.h"
 #include "net/HttpMessage.h"
 
+namespace quendra {
+
 enum class LookupProtocol {
     Http11,           // the lookup button's request
     Http10KeepAlive,  // the diagnostic request
@@ -29,3 +31,5 @@ struct PostOutcome {
 // each address. The 15th redirect ends the exchange with an empty reply text.
 PostOutcome PostLookup(const std::string& body, const LookupEndpoint& endpoint,
                        LookupProtocol protocol, const LookupLimits& limits);
+
+}  // namespace quendra

@@ -9,6 +9,8 @@
 #include "net/HostAddress.h"
 #include "net/HttpMessage.h"
 
+namespace quendra {
+
 struct LookupEndpoint {
     HostAddress host;
     std::string path = "/quendra/quendra.php";
@@ -31,3 +33,5 @@ struct LookupFailure {
 
 // "<message> NUMBER : <number>", the text the window shows for a failure.
 std::u16string FailureText(const LookupFailure& failure);
+
+}  // namespace quendra

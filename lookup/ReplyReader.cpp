@@ -6,6 +6,8 @@
 #include "util/TextUtils.h"
 #include "util/Unicode.h"
 
+namespace quendra {
+
 namespace {
 
 std::string_view TrimSpaces(std::string_view text) {
@@ -27,7 +29,7 @@ std::string_view Unquote(std::string_view value) {
 
 bool IsHtml(std::string_view contentType) {
     const std::string mediaType =
-        quendra::AsciiLower(TrimSpaces(contentType.substr(0, contentType.find(';'))));
+        AsciiLower(TrimSpaces(contentType.substr(0, contentType.find(';'))));
     return mediaType == "text/html" || mediaType == "application/xhtml+xml";
 }
 
@@ -60,7 +62,7 @@ std::optional<std::string> CharsetOfContentType(std::string_view contentType) {
         const auto eq = parameter.find('=');
         if (eq == std::string_view::npos)
             continue;
-        if (!quendra::EqualsNoCase(TrimSpaces(parameter.substr(0, eq)), "charset"))
+        if (!EqualsNoCase(TrimSpaces(parameter.substr(0, eq)), "charset"))
             continue;
         const auto value = Unquote(TrimSpaces(parameter.substr(eq + 1)));
         if (!value.empty())
@@ -70,7 +72,7 @@ std::optional<std::string> CharsetOfContentType(std::string_view contentType) {
 }
 
 std::optional<std::string> CharsetOfHtml(std::string_view html) {
-    const std::string lower = quendra::AsciiLower(html);
+    const std::string lower = AsciiLower(html);
     for (auto meta = lower.find("<meta"); meta != std::string::npos;
          meta = lower.find("<meta", meta + 5)) {
         const auto tagEnd = lower.find('>', meta);
@@ -87,16 +89,16 @@ std::optional<std::string> CharsetOfHtml(std::string_view html) {
 std::u16string DecodeReplyBody(std::string_view contentType, std::string_view body) {
     auto decode = [&]() -> std::u16string {
         if (const auto charset = CharsetOfContentType(contentType)) {
-            if (auto text = quendra::DecodeCharset(body, *charset))
+            if (auto text = DecodeCharset(body, *charset))
                 return std::move(*text);
         }
         if (IsHtml(contentType)) {
             if (const auto charset = CharsetOfHtml(body)) {
-                if (auto text = quendra::DecodeCharset(body, *charset))
+                if (auto text = DecodeCharset(body, *charset))
                     return std::move(*text);
             }
         }
-        return quendra::Latin1ToUtf16(body);
+        return Latin1ToUtf16(body);
     };
     std::u16string text = decode();
     if (!text.empty() && text.front() == u'\uFEFF')
@@ -106,14 +108,11 @@ std::u16string DecodeReplyBody(std::string_view contentType, std::string_view bo
 
 std::u16string FillPlaceholders(std::u16string_view address, const ReportFields& words) {
     std::u16string filled(address);
+    filled = ReplaceAllNoCase(filled, u"<#DeviceNameModel>", PercentEncode(words.FDeviceModel));
+    filled = ReplaceAllNoCase(filled, u"<#DeviceNameBrand>", PercentEncode(words.FDeviceBrand));
+    filled = ReplaceAllNoCase(filled, u"<#DeviceNameType>", PercentEncode(words.FDeviceType));
     filled =
-        quendra::ReplaceAllNoCase(filled, u"<#DeviceNameModel>", PercentEncode(words.FDeviceModel));
-    filled =
-        quendra::ReplaceAllNoCase(filled, u"<#DeviceNameBrand>", PercentEncode(words.FDeviceBrand));
-    filled =
-        quendra::ReplaceAllNoCase(filled, u"<#DeviceNameType>", PercentEncode(words.FDeviceType));
-    filled = quendra::ReplaceAllNoCase(filled, u"<#DeviceNameFirmware>",
-                                       PercentEncode(words.FDeviceFirmware));
+        ReplaceAllNoCase(filled, u"<#DeviceNameFirmware>", PercentEncode(words.FDeviceFirmware));
     return filled;
 }
 
@@ -129,3 +128,5 @@ std::vector<std::u16string> AddressesFromReply(std::u16string_view replyText,
     }
     return addresses;
 }
+
+}  // namespace quendra

@@ -10,6 +10,8 @@
 
 #include "report/ReportFields.h"
 
+namespace quendra {
+
 // The charset parameter of a Content-Type value ("text/html; charset=UTF-8"), unquoted.
 std::optional<std::string> CharsetOfContentType(std::string_view contentType);
 
@@ -30,3 +32,5 @@ std::u16string FillPlaceholders(std::u16string_view address, const ReportFields&
 // with the placeholders filled in. Sections without one are skipped.
 std::vector<std::u16string> AddressesFromReply(std::u16string_view replyText,
                                                const ReportFields& words);
+
+}  // namespace quendra

@@ -2,7 +2,7 @@
 
 #include <boost/beast/core/error.hpp>
 
-namespace quendra::net_detail {
+namespace quendra::detail {
 
 http::request<http::string_body> ToBeastRequest(const HttpRequest& request) {
     http::request<http::string_body> wire;
@@ -56,4 +56,4 @@ HttpFailure DescribeExchangeError(beast::error_code ec, const std::string& peer,
     return {HttpFailureKind::Transfer, "The exchange with " + peer + " failed: " + ec.message()};
 }
 
-}  // namespace quendra::net_detail
+}  // namespace quendra::detail

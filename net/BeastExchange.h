@@ -13,7 +13,7 @@
 
 #include "net/HttpMessage.h"
 
-namespace quendra::net_detail {
+namespace quendra::detail {
 
 namespace beast = boost::beast;
 namespace http = boost::beast::http;
@@ -76,4 +76,4 @@ HttpResult SendAndReceive(boost::asio::io_context& ioc, Stream& stream, const Ht
     return outcome;
 }
 
-}  // namespace quendra::net_detail
+}  // namespace quendra::detail

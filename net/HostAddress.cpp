@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdlib>
 
+namespace quendra {
+
 namespace {
 
 bool IsHostChar(char c) {
@@ -102,3 +104,5 @@ HostAddress UpdateHost() {
 std::string DownloadPageAddress(const HostAddress& dataHost) {
     return "http://" + HostFieldValue(dataHost) + std::string(kDownloadPagePath);
 }
+
+}  // namespace quendra

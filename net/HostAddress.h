@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+namespace quendra {
+
 struct HostAddress {
     std::string host;  // a name or an address; an IPv6 address without brackets
     std::uint16_t port = 80;
@@ -33,3 +35,5 @@ HostAddress UpdateHost();
 inline constexpr std::string_view kDownloadPagePath = "/qndr-vextrel-download.php";
 // "http://<data host>/qndr-vextrel-download.php".
 std::string DownloadPageAddress(const HostAddress& dataHost);
+
+}  // namespace quendra

@@ -4,6 +4,8 @@
 
 #include "util/TextRules.h"
 
+namespace quendra {
+
 namespace {
 
 std::uint16_t DefaultPort(std::string_view scheme) {
@@ -130,7 +132,7 @@ std::optional<HttpAddress> ParseHttpAddress(std::string_view text) {
     if (schemeLength == 0)
         return std::nullopt;
     HttpAddress address;
-    address.scheme = quendra::AsciiLower(text.substr(0, schemeLength));
+    address.scheme = AsciiLower(text.substr(0, schemeLength));
     if (!ReadAuthorityAndTarget(text.substr(schemeLength + 1), address))
         return std::nullopt;
     return address;
@@ -166,3 +168,5 @@ std::string AddressText(const HttpAddress& address) {
     return address.scheme + "://" + HostFieldValue(address.server, DefaultPort(address.scheme)) +
            address.target;
 }
+
+}  // namespace quendra

@@ -9,6 +9,8 @@
 
 #include "net/HostAddress.h"
 
+namespace quendra {
+
 struct HttpAddress {
     std::string scheme = "http";  // lower case
     HostAddress server;           // without an explicit port: 80 for http, 443 for https
@@ -29,3 +31,5 @@ std::optional<HttpAddress> ResolveLocation(const HttpAddress& base, std::string_
 
 // "http://host[:port]/target", the port shown only when it is not the scheme's own.
 std::string AddressText(const HttpAddress& address);
+
+}  // namespace quendra

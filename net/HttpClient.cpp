@@ -11,6 +11,8 @@
 
 #include "net/BeastExchange.h"
 
+namespace quendra {
+
 namespace {
 
 namespace asio = boost::asio;
@@ -136,7 +138,7 @@ HttpResult HttpExchange(const HostAddress& server, const HttpRequest& request,
         }
 
         stream.expires_at(deadline);
-        outcome = quendra::net_detail::SendAndReceive(ioc, stream, request, limits, peer);
+        outcome = detail::SendAndReceive(ioc, stream, request, limits, peer);
         beast::error_code ignored;
         stream.socket().shutdown(tcp::socket::shutdown_both, ignored);
     } catch (const std::exception& e) {
@@ -145,3 +147,5 @@ HttpResult HttpExchange(const HostAddress& server, const HttpRequest& request,
     }
     return outcome;
 }
+
+}  // namespace quendra

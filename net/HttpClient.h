@@ -7,6 +7,8 @@
 #include "net/HostAddress.h"
 #include "net/HttpMessage.h"
 
+namespace quendra {
+
 // Connects to `server` (name resolution included, within `limits.connect`), sends the
 // request exactly as given and reads the whole reply, all within `limits.exchange`, reading
 // at most `limits.maxReplyBytes` of body. Any reply status counts as a reply; failures are
@@ -18,3 +20,5 @@ HttpResult HttpExchange(const HostAddress& server, const HttpRequest& request,
 // one time limit. Messages name `limits.exchange` as that limit.
 HttpResult HttpExchange(const HostAddress& server, const HttpRequest& request,
                         const HttpLimits& limits, std::chrono::steady_clock::time_point deadline);
+
+}  // namespace quendra

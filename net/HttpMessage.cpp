@@ -2,6 +2,8 @@
 
 #include "util/TextRules.h"
 
+namespace quendra {
+
 std::string HttpReply::StatusLine() const {
     std::string line = "HTTP/" + std::to_string(version / 10) + "." + std::to_string(version % 10) +
                        " " + std::to_string(status);
@@ -12,7 +14,7 @@ std::string HttpReply::StatusLine() const {
 
 std::optional<std::string> HttpReply::Field(std::string_view name) const {
     for (const auto& [fieldName, value] : fields) {
-        if (quendra::EqualsNoCase(fieldName, name))
+        if (EqualsNoCase(fieldName, name))
             return value;
     }
     return std::nullopt;
@@ -24,3 +26,5 @@ std::string DescribeLimit(std::chrono::milliseconds limit) {
         return std::to_string(ms / 1000) + " s";
     return std::to_string(ms) + " ms";
 }
+
+}  // namespace quendra

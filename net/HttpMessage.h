@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+namespace quendra {
+
 using HttpField = std::pair<std::string, std::string>;
 
 struct HttpRequest {
@@ -68,3 +70,5 @@ struct HttpLimits {
 
 // "30 s" for whole seconds, "200 ms" otherwise.
 std::string DescribeLimit(std::chrono::milliseconds limit);
+
+}  // namespace quendra

@@ -6,6 +6,8 @@
 
 #include "report/ReportFields.h"
 
+namespace quendra {
+
 struct DriveCaptions {
     std::u16string button;       // the lookup button
     std::u16string name;         // the drive identity line
@@ -14,3 +16,5 @@ struct DriveCaptions {
 };
 
 DriveCaptions MakeDriveCaptions(const ReportFields& words);
+
+}  // namespace quendra

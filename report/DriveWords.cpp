@@ -7,6 +7,8 @@
 #include "util/TextUtils.h"
 #include "util/Unicode.h"
 
+namespace quendra {
+
 std::u16string NormalizeDeviceName(std::u16string_view name) {
     std::u16string result(name);
     if (result.size() > 2)
@@ -17,7 +19,7 @@ std::u16string NormalizeDeviceName(std::u16string_view name) {
 std::u16string GetSelectedDeviceName(TDriveComponent& drives, int selectorIndex) {
     // The index travels as an 8-bit value, so -1 reads as 255, outside any table.
     const std::string name = drives.GetDeviceName(static_cast<std::uint8_t>(selectorIndex));
-    return NormalizeDeviceName(quendra::CodePageToUtf16(name));
+    return NormalizeDeviceName(CodePageToUtf16(name));
 }
 
 void SplitDeviceWords(std::u16string_view deviceName, ReportFields& fields) {
@@ -31,7 +33,7 @@ void SplitDeviceWords(std::u16string_view deviceName, ReportFields& fields) {
     SplitToList(deviceName, u" ", tokens);
     std::vector<std::u16string> kept;
     for (auto& token : tokens) {
-        if (!quendra::Trim(token).empty())
+        if (!Trim(token).empty())
             kept.push_back(std::move(token));
     }
 
@@ -47,6 +49,8 @@ void SplitDeviceWords(std::u16string_view deviceName, ReportFields& fields) {
         std::u16string type;
         for (std::size_t i = 2; i <= n - 3; ++i)
             type += kept[i] + u' ';
-        fields.FDeviceType = quendra::Trim(quendra::AsciiLower(type));
+        fields.FDeviceType = Trim(AsciiLower(type));
     }
 }
+
+}  // namespace quendra

@@ -8,6 +8,8 @@
 
 #include "report/ReportFields.h"
 
+namespace quendra {
+
 class TDriveComponent;
 
 // The line with its second character forced to ":" when it is longer than 2 characters.
@@ -22,3 +24,5 @@ std::u16string GetSelectedDeviceName(TDriveComponent& drives, int selectorIndex)
 // between brand and model the type (lower-cased when it has several words). Fewer than
 // four tokens give four empty words.
 void SplitDeviceWords(std::u16string_view deviceName, ReportFields& fields);
+
+}  // namespace quendra

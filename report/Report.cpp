@@ -11,9 +11,9 @@
 #include "util/TextUtils.h"
 #include "util/Unicode.h"
 
-namespace {
+namespace quendra {
 
-using quendra::Decimal;
+namespace {
 
 struct CapabilityLine {
     std::u16string_view key;
@@ -142,3 +142,5 @@ std::u16string BuildReport(ReportFields& fields, TDriveComponent& drives, int se
     report.Line(u"DeviceIsBurner=", YesNo(drives.DeviceIsBurner()));
     return report.Finish(u"TestUnitReady=", YesNo(drives.TestUnitReady()));
 }
+
+}  // namespace quendra

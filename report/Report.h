@@ -8,6 +8,8 @@
 
 #include "report/ReportFields.h"
 
+namespace quendra {
+
 class TDriveComponent;
 
 // Builds the report for the drive at the selector's index and refreshes the five drive
@@ -18,3 +20,5 @@ std::u16string BuildReport(ReportFields& fields, TDriveComponent& drives, int se
 // Names the report gives the version and product type codes; codes without one give "".
 std::u16string WindowsVersionName(std::uint8_t code);
 std::u16string NtProductTypeName(std::uint8_t code);
+
+}  // namespace quendra

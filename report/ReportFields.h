@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace quendra {
+
 struct ReportFields {
     std::u16string FProgramVersion;
     std::u16string FDeviceName;
@@ -15,3 +17,5 @@ struct ReportFields {
     std::u16string FDeviceModel;
     std::u16string FDeviceFirmware;
 };
+
+}  // namespace quendra

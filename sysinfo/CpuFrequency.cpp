@@ -6,6 +6,8 @@
 
 #include "sysinfo/SysPlatform.h"
 
+namespace quendra {
+
 namespace {
 
 constexpr std::int64_t kSettleTicks = 50;
@@ -148,3 +150,5 @@ std::int64_t SnapFrequency(std::int64_t mhz) {
     const std::int64_t above = kSteps[upper] - r;
     return below < above ? mhz - below : mhz + above;
 }
+
+}  // namespace quendra

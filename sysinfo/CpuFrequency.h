@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace quendra {
+
 struct CpuFrequency {
     std::int64_t RawMHz;                // rounded cycles per microsecond
     std::int64_t NormalizedMHz;         // corrected and snapped to a usual clock
@@ -19,3 +21,5 @@ void MeasureCpuFrequency(CpuFrequency& frequency);
 // Moves a clock in MHz to the nearest usual value: hundreds plus 0, 20, 33, 50, 60, 66, 80
 // or 90 (ties go up). Negative values are returned unchanged.
 std::int64_t SnapFrequency(std::int64_t mhz);
+
+}  // namespace quendra

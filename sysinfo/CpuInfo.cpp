@@ -9,6 +9,8 @@
 #include "sysinfo/SysPlatform.h"
 #include "util/Unicode.h"
 
+namespace quendra {
+
 namespace {
 
 constexpr std::uint32_t kExtendedBase = 0x80000000;
@@ -388,5 +390,7 @@ void ReadCpuInfo(CpuInfo& info) {
 
 std::u16string CpuInfoText(const char* field, std::size_t width) {
     const std::string_view text(field, width);
-    return quendra::CodePageToUtf16(text.substr(0, text.find('\0')));
+    return CodePageToUtf16(text.substr(0, text.find('\0')));
 }
+
+}  // namespace quendra

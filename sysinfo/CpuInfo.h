@@ -10,6 +10,8 @@
 
 #include "sysinfo/CpuFrequency.h"
 
+namespace quendra {
+
 struct TransmetaSpecificInfo {
     char16_t TransmetaInformations[65];
 };
@@ -58,3 +60,5 @@ std::u16string CpuInfoText(const char16_t (&field)[N]) {
     const std::u16string_view text(field, N);
     return std::u16string(text.substr(0, text.find(u'\0')));
 }
+
+}  // namespace quendra

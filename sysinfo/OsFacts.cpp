@@ -8,6 +8,8 @@
 #include "util/TextRules.h"
 #include "util/Unicode.h"
 
+namespace quendra {
+
 namespace {
 
 constexpr std::uint32_t kPlatformNt = 2;
@@ -34,7 +36,7 @@ std::uint32_t QueryKernelProductVersionHigh(std::uint32_t platformId) {
         CurrentSysPlatform().ReadModuleFixedVersion(u"kernel32.dll");
     if (fixedInfo.size() != kFixedFileInfoSize)
         return 0;
-    return quendra::ReadLE32(fixedInfo, kProductVersionMsOffset);
+    return ReadLE32(fixedInfo, kProductVersionMsOffset);
 }
 
 }  // namespace
@@ -100,7 +102,7 @@ std::int32_t GetServicePackNumber() {
         HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Control\\Windows", u"CSDVersion", 0);
     char hex[16];
     std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(csdVersion));
-    const auto decimal = ParseRegistryDecimal(quendra::Latin1ToUtf16(hex));
+    const auto decimal = ParseRegistryDecimal(Latin1ToUtf16(hex));
     return decimal ? *decimal / 100 : 0;
 }
 
@@ -108,5 +110,7 @@ std::u16string GetServicePackText() {
     const std::int32_t number = GetServicePackNumber();
     if (number <= 0)
         return {};
-    return u"SP" + quendra::Decimal(static_cast<std::uint32_t>(number));
+    return u"SP" + Decimal(static_cast<std::uint32_t>(number));
 }
+
+}  // namespace quendra

@@ -8,6 +8,8 @@
 
 #include "sysinfo/SysPlatform.h"
 
+namespace quendra {
+
 // The plain version query's answer at start-up; zeros and an empty text when it failed.
 struct OsVersionValues {
     std::uint32_t PlatformId = 0;  // 1 the 9x family, 2 the NT family
@@ -43,3 +45,5 @@ std::int32_t GetServicePackNumber();
 
 // "SP" and the service pack number, or the empty text when there is none.
 std::u16string GetServicePackText();
+
+}  // namespace quendra

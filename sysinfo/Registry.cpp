@@ -7,6 +7,8 @@
 #include "util/ByteOrder.h"
 #include "util/TextRules.h"
 
+namespace quendra {
+
 namespace {
 
 constexpr std::uint32_t kPlatformWin9x = 1;
@@ -36,7 +38,7 @@ std::optional<std::u16string> ReadRegistryText(HKEY root, std::u16string_view ke
     const std::size_t units = data.size() / 2;
     std::u16string text;
     for (std::size_t i = 0; i + 1 < units; ++i) {
-        text.push_back(static_cast<char16_t>(quendra::ReadLE16(data, 2 * i)));
+        text.push_back(static_cast<char16_t>(ReadLE16(data, 2 * i)));
     }
     return text;
 }
@@ -71,11 +73,11 @@ std::int32_t ReadRegistryInteger(HKEY root, std::u16string_view keyPath,
                                     std::span<std::uint8_t>(data, info->size))) {
         return defaultValue;
     }
-    return static_cast<std::int32_t>(quendra::ReadLE32(data, 0));
+    return static_cast<std::int32_t>(ReadLE32(data, 0));
 }
 
 std::optional<std::int32_t> ParseRegistryDecimal(std::u16string_view text) {
-    const std::u16string trimmed = quendra::Trim(text);
+    const std::u16string trimmed = Trim(text);
     std::u16string_view digits = trimmed;
     bool negative = false;
     if (!digits.empty() && (digits.front() == u'-' || digits.front() == u'+')) {
@@ -97,3 +99,5 @@ std::optional<std::int32_t> ParseRegistryDecimal(std::u16string_view text) {
         return std::nullopt;
     return static_cast<std::int32_t>(value);
 }
+
+}  // namespace quendra

@@ -10,6 +10,8 @@
 
 #include "sysinfo/SysPlatform.h"
 
+namespace quendra {
+
 // The text of a REG_SZ, REG_EXPAND_SZ (unexpanded) or REG_BINARY value; on the 9x family
 // only REG_BINARY is accepted. The data is read as UTF-16 and its last character (the
 // terminator) is dropped, so text stored without a terminator loses its last character.
@@ -27,3 +29,5 @@ std::int32_t ReadRegistryInteger(HKEY root, std::u16string_view keyPath,
 // Decimal text (optional sign, surrounding characters up to U+0020 ignored) as a signed
 // 32-bit integer; nullopt when it is not one.
 std::optional<std::int32_t> ParseRegistryDecimal(std::u16string_view text);
+
+}  // namespace quendra

@@ -1,6 +1,10 @@
 #include "sysinfo/SysInfo.h"
 
+namespace quendra {
+
 void CaptureStartupSystemInfo() {
     CaptureStartupOsVersion();
     CaptureStartupWindowsVersion();
 }
+
+}  // namespace quendra

@@ -10,7 +10,11 @@
 #include "sysinfo/SysPlatform.h"
 #include "sysinfo/WindowsVersion.h"
 
+namespace quendra {
+
 // Captures StartupOsVersion, then KernelProductVersionHigh, then StartupWindowsVersion.
 // Every main calls it first, before anything else runs; test fixtures call it after
 // installing a platform.
 void CaptureStartupSystemInfo();
+
+}  // namespace quendra

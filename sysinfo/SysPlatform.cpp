@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace quendra {
+
 namespace {
 
 // Built on first use, so loading the library runs no code.
@@ -19,3 +21,5 @@ const SysPlatform& CurrentSysPlatform() {
 SysPlatform InstallSysPlatform(SysPlatform platform) {
     return std::exchange(PlatformSlot(), std::move(platform));
 }
+
+}  // namespace quendra

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quendra {
+
 // Version record of the platform's version query. The caller sets
 // dwOSVersionInfoSize: 276 asks the plain record (up to szCSDVersion), 284 the extended one.
 struct OSVERSIONINFOEXW {
@@ -156,3 +158,5 @@ const SysPlatform& CurrentSysPlatform();
 // Installs `platform` process-wide and returns the one it replaces. Not for use while
 // another thread is inside a system information call.
 SysPlatform InstallSysPlatform(SysPlatform platform);
+
+}  // namespace quendra

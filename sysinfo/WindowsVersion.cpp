@@ -10,6 +10,8 @@
 #include "sysinfo/SysPlatform.h"
 #include "util/TextRules.h"
 
+namespace quendra {
+
 namespace {
 
 using namespace std::string_view_literals;
@@ -273,11 +275,11 @@ NtProductTypeCode ProductTypeCandidate() {
 NtProductTypeCode RegistryProductType() {
     const std::u16string type =
         ReadRegistryString(HKEY_LOCAL_MACHINE, kProductOptionsKey, u"ProductType", u"");
-    if (quendra::EqualsNoCase(type, u"WINNT"))
+    if (EqualsNoCase(type, u"WINNT"))
         return 1;
-    if (quendra::EqualsNoCase(type, u"SERVERNT"))
+    if (EqualsNoCase(type, u"SERVERNT"))
         return 3;
-    if (quendra::EqualsNoCase(type, u"LANMANNT"))
+    if (EqualsNoCase(type, u"LANMANNT"))
         return 2;
     return 0;
 }
@@ -288,7 +290,7 @@ WindowsVersionCode GetWindowsVersionCode() {
     const OsVersionValues& version = StartupOsVersion();
     switch (version.PlatformId) {
         case kPlatformWin9x:
-            return Win9xVersionCode(version.MinorVersion, quendra::Trim(version.CsdVersion));
+            return Win9xVersionCode(version.MinorVersion, Trim(version.CsdVersion));
         case kPlatformNt:
             return NtVersionCode(version.MajorVersion, version.MinorVersion);
         default:
@@ -297,7 +299,7 @@ WindowsVersionCode GetWindowsVersionCode() {
 }
 
 WindowsEditionCode GetWindowsEditionCode() {
-    const std::u16string name = quendra::ReplaceAllNoCase(ReadProductName(), u"(TM) ", u"");
+    const std::u16string name = ReplaceAllNoCase(ReadProductName(), u"(TM) ", u"");
     if (BeginsWith(name, u"Windows XP")) {
         return FirstContained(name,
                               {{u"Home Edition N", 3},
@@ -358,7 +360,7 @@ std::u16string WindowsVersionCodeText(WindowsVersionCode code) {
         return {};
     std::u16string text(kVersionTexts[code]);
     if (code >= 6 && code <= 9)
-        text += quendra::Decimal(StartupOsVersion().MinorVersion);
+        text += Decimal(StartupOsVersion().MinorVersion);
     return text;
 }
 
@@ -400,3 +402,5 @@ WindowsVersionCode StartupWindowsVersion() {
 void CaptureStartupWindowsVersion() {
     g_startupWindowsVersion = GetWindowsVersionCode();
 }
+
+}  // namespace quendra

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace quendra {
+
 // 0 not recognised, 1 Windows 95 ... 24 Windows Server 2012 R2.
 using WindowsVersionCode = std::uint8_t;
 // 0 none, 1-11 XP, 12-19 Vista, 20-25 Windows 7, 26-28 Windows 8, 29 RT, 30-32 Windows 8.1,
@@ -39,3 +41,5 @@ WindowsVersionCode StartupWindowsVersion();
 
 // Computes StartupWindowsVersion from the captured start-up version values.
 void CaptureStartupWindowsVersion();
+
+}  // namespace quendra

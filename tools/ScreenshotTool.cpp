@@ -15,6 +15,7 @@
 #include "tools/WindowShown.h"
 
 int main(int argc, char* argv[]) {
+    using namespace quendra;
     CaptureStartupSystemInfo();
     if (argc != 2) {
         std::cerr << "usage: quendra-screenshot FILE.png\n";

@@ -34,6 +34,7 @@ long long NowNanoseconds() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    using namespace quendra;
     CaptureStartupSystemInfo();
     bool painted = false;
     RunQuendra(argc, argv, [&](TFormMaster& form) {

@@ -2,6 +2,8 @@
 
 #include <QEvent>
 
+namespace quendra {
+
 WindowShown::WindowShown(QObject* window, std::function<void()> then, QEvent::Type type)
     : QObject(window), then_(std::move(then)), type_(type) {
     window->installEventFilter(this);
@@ -15,3 +17,5 @@ bool WindowShown::eventFilter(QObject*, QEvent* event) {
     }
     return false;
 }
+
+}  // namespace quendra

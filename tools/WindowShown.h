@@ -5,6 +5,8 @@
 
 #include <QEvent>
 
+namespace quendra {
+
 // Calls `then` once, when the watched window first receives an event of the given type
 // (shown by default; QEvent::Paint for the first paint).
 class WindowShown : public QObject {
@@ -18,3 +20,5 @@ private:
     std::function<void()> then_;
     QEvent::Type type_;
 };
+
+}  // namespace quendra

@@ -16,11 +16,9 @@
 #include "util/TextUtils.h"
 #include "util/Unicode.h"
 
-namespace {
+namespace quendra {
 
-using quendra::ReadLE16;
-using quendra::ReadLE32;
-using quendra::ReadLE64;
+namespace {
 
 constexpr std::string_view kSectionName = ".note.quendra.version";
 constexpr std::string_view kNoteOwner = "Quendra";
@@ -81,7 +79,7 @@ std::optional<std::u16string> VersionFromNotes(std::span<const std::uint8_t> not
             for (int part = 0; part < 4; ++part) {
                 if (part > 0)
                     text += u'.';
-                text += quendra::Decimal(ReadLE16(notes, descAt + 2 * part));
+                text += Decimal(ReadLE16(notes, descAt + 2 * part));
             }
             return text;
         }
@@ -153,7 +151,7 @@ std::optional<std::u16string> ReadVersionNote(BoundedFile& file) {
 std::u16string GetModuleVersionString(std::u16string_view path) {
     if (path.empty())
         return {};
-    const std::filesystem::path file(quendra::Utf16ToUtf8(path));
+    const std::filesystem::path file(Utf16ToUtf8(path));
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec))
         return {};  // follows links
@@ -162,3 +160,5 @@ std::u16string GetModuleVersionString(std::u16string_view path) {
         return {};
     return ReadVersionNote(reader).value_or(std::u16string{});
 }
+
+}  // namespace quendra

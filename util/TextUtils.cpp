@@ -2,7 +2,7 @@
 
 #include "util/TextRules.h"
 
-using quendra::AsciiLower;
+namespace quendra {
 
 std::u16string PercentEncode(std::u16string_view text) {
     static constexpr char16_t kHex[] = u"0123456789ABCDEF";
@@ -30,7 +30,7 @@ std::u16string PercentEncode(std::u16string_view text) {
 
 void SplitToList(std::u16string_view text, std::u16string_view separator,
                  std::vector<std::u16string>& list) {
-    for (auto& line : quendra::SplitLines(quendra::ReplaceAllNoCase(text, separator, u"\n"))) {
+    for (auto& line : SplitLines(ReplaceAllNoCase(text, separator, u"\n"))) {
         list.push_back(std::move(line));
     }
 }
@@ -45,3 +45,5 @@ bool IsWebAddress(std::u16string_view text) {
     }
     return false;
 }
+
+}  // namespace quendra

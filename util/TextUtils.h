@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quendra {
+
 // Escapes a text unit by unit: control units, space and # % * + < > become "%XX";
 // units from U+20AC upwards (the euro sign, every surrogate) become "%XXXX";
 // everything else is copied.
@@ -24,3 +26,5 @@ bool IsWebAddress(std::u16string_view text);
 // The four-part version ("1.0.0.0") that the build recorded in the executable at
 // `path`, or the empty text when there is no such file or it carries no version.
 std::u16string GetModuleVersionString(std::u16string_view path);
+
+}  // namespace quendra

@@ -34,10 +34,8 @@
 #include "demo/aspi/SimulatedAspiBus.h"
 #include "demo/aspi/linux/CompletionSignal.h"
 
+namespace quendra {
 namespace {
-
-using quendra::SimulatedAspiBus;
-using quendra::SimulatedDrive;
 
 constexpr std::string_view kDefaultBus = "reader@0:0:0=D;burner@0:1:0=E";
 
@@ -85,7 +83,7 @@ private:
 };
 
 std::shared_ptr<SimulatedDrive> MakeDrive(std::string_view kind) {
-    using namespace quendra::drives;
+    using namespace drives;
     if (kind == "reader")
         return std::make_shared<SimulatedDrive>(DvdReader());
     if (kind == "burner")
@@ -95,9 +93,9 @@ std::shared_ptr<SimulatedDrive> MakeDrive(std::string_view kind) {
     if (kind == "cdrom")
         return std::make_shared<SimulatedDrive>(OldCdRom());
     if (kind == "empty-burner") {
-        quendra::DriveTable table = DvdBurner();
+        DriveTable table = DvdBurner();
         table.currentProfile = 0;
-        table.notReady = quendra::kMediumNotPresent;
+        table.notReady = kMediumNotPresent;
         return std::make_shared<SimulatedDrive>(table);
     }
     return nullptr;
@@ -150,7 +148,7 @@ void Configure(SimulatedAspiBus& bus, std::string_view contents) {
     static CompletionThread thread;
     bus.SetCompletion(
         completion, [](SimulatedAspiBus::Work work) { thread.Post(std::move(work)); },
-        [](std::uintptr_t event) { SignalCompletionEvent(event); });
+        [](std::uintptr_t event) { linux_impl::SignalCompletionEvent(event); });
 }
 
 SimulatedAspiBus& Bus() {
@@ -164,15 +162,16 @@ SimulatedAspiBus& Bus() {
 }
 
 }  // namespace
+}  // namespace quendra
 
 extern "C" {
 
 __attribute__((visibility("default"))) std::uint32_t GetASPI32SupportInfo(void) {
-    return Bus().GetSupportInfo();
+    return quendra::Bus().GetSupportInfo();
 }
 
 __attribute__((visibility("default"))) std::uint32_t SendASPI32Command(void* srb) {
-    return Bus().Send(srb);
+    return quendra::Bus().Send(srb);
 }
 
 }  // extern "C"

@@ -2,7 +2,7 @@
 
 #include "util/TextRules.h"
 
-namespace quendra {
+namespace quendra::linux_impl {
 
 std::vector<std::string> AspiLibraryCandidates(std::string_view name) {
     std::vector<std::string> names{std::string(name)};
@@ -20,4 +20,4 @@ std::vector<std::string> AspiLibraryCandidates(std::string_view name) {
     return names;
 }
 
-}  // namespace quendra
+}  // namespace quendra::linux_impl

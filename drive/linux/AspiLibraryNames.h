@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-namespace quendra {
+namespace quendra::linux_impl {
 
 std::vector<std::string> AspiLibraryCandidates(std::string_view name);
 
-}  // namespace quendra
+}  // namespace quendra::linux_impl

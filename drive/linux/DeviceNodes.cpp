@@ -1,6 +1,6 @@
 #include "drive/linux/DeviceNodes.h"
 
-namespace quendra {
+namespace quendra::linux_impl {
 
 std::optional<int> OpticalDriveIndex(char letter) {
     if (letter < 'D' || letter > 'Z')
@@ -13,4 +13,4 @@ std::string OpticalDeviceNode(char letter) {
     return index ? "/dev/sr" + std::to_string(*index) : std::string();
 }
 
-}  // namespace quendra
+}  // namespace quendra::linux_impl

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace quendra {
+namespace quendra::linux_impl {
 
 inline constexpr char kSystemDriveLetter = 'C';
 
@@ -16,4 +16,4 @@ std::optional<int> OpticalDriveIndex(char letter);
 // "/dev/srN" for an optical drive letter, "" for every other letter.
 std::string OpticalDeviceNode(char letter);
 
-}  // namespace quendra
+}  // namespace quendra::linux_impl

@@ -18,7 +18,7 @@
 #include "drive/linux/DeviceNodes.h"
 #include "drive/linux/SgIo.h"
 
-namespace quendra {
+namespace quendra::linux_impl {
 
 namespace {
 
@@ -145,4 +145,4 @@ std::shared_ptr<DrivePlatform> MakeLinuxDrivePlatform() {
     return std::make_shared<LinuxDrivePlatform>();
 }
 
-}  // namespace quendra
+}  // namespace quendra::linux_impl

@@ -8,8 +8,8 @@
 
 #include "drive/DrivePlatform.h"
 
-namespace quendra {
+namespace quendra::linux_impl {
 
 std::shared_ptr<DrivePlatform> MakeLinuxDrivePlatform();
 
-}  // namespace quendra
+}  // namespace quendra::linux_impl

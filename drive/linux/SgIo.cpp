@@ -5,7 +5,7 @@
 #include <chrono>
 #include <limits>
 
-namespace quendra {
+namespace quendra::linux_impl {
 
 namespace {
 
@@ -67,4 +67,4 @@ ScsiAddress DecodeScsiAddress(int busNumber, std::uint32_t devId) {
     return address;
 }
 
-}  // namespace quendra
+}  // namespace quendra::linux_impl

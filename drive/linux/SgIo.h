@@ -8,7 +8,7 @@
 
 #include "drive/DrivePlatform.h"
 
-namespace quendra {
+namespace quendra::linux_impl {
 
 // The sg_io_hdr for `request`: its direction, command block, data and sense buffers, and
 // its time limit in milliseconds. No data moves for DataDirection::None.
@@ -24,4 +24,4 @@ ScsiOutcome InterpretSgIo(int ioctlResult, int errorNumber, const sg_io_hdr& hea
 // SCSI_IOCTL_GET_BUS_NUMBER.
 ScsiAddress DecodeScsiAddress(int busNumber, std::uint32_t devId);
 
-}  // namespace quendra
+}  // namespace quendra::linux_impl

@@ -10,7 +10,7 @@
 #define QUENDRA_X86 1
 #endif
 
-namespace sysinfo_linux {
+namespace quendra::linux_impl {
 
 bool CpuidAvailable() {
 #ifdef QUENDRA_X86
@@ -76,4 +76,4 @@ bool SetThreadPriority(int priority) {
     return pthread_setschedparam(pthread_self(), policy, &param) == 0;
 }
 
-}  // namespace sysinfo_linux
+}  // namespace quendra::linux_impl

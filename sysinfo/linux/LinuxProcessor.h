@@ -6,7 +6,7 @@
 
 #include "sysinfo/SysPlatform.h"
 
-namespace sysinfo_linux {
+namespace quendra::linux_impl {
 
 // True on x86 when bit 21 of EFLAGS can be toggled; false on other processors.
 bool CpuidAvailable();
@@ -26,4 +26,4 @@ int GetThreadPriority();
 // privileges); every other priority returns to the normal policy. Best effort.
 bool SetThreadPriority(int priority);
 
-}  // namespace sysinfo_linux
+}  // namespace quendra::linux_impl

@@ -17,6 +17,8 @@
 #include "sysinfo/linux/LinuxProcessor.h"
 #include "util/Unicode.h"
 
+namespace quendra {
+
 namespace {
 
 bool GetVersion(OSVERSIONINFOEXW& info) {
@@ -101,7 +103,7 @@ std::u16string CLibraryFolder() {
     const std::filesystem::path file = std::filesystem::absolute(where.dli_fname, error);
     if (error)
         return {};
-    return quendra::Utf8ToUtf16(file.parent_path().string());
+    return Utf8ToUtf16(file.parent_path().string());
 }
 
 std::uint32_t GetSystemDirectory(std::span<char16_t> buffer) {
@@ -132,12 +134,14 @@ SysPlatform MakeNativeSysPlatform() {
         return std::vector<std::uint8_t>();
     };
     platform.GetSystemDirectoryW = GetSystemDirectory;
-    platform.CpuidAvailable = sysinfo_linux::CpuidAvailable;
-    platform.ExecuteCpuid = sysinfo_linux::ExecuteCpuid;
-    platform.ReadTimeStampCounter = sysinfo_linux::ReadTimeStampCounter;
-    platform.QueryPerformanceFrequency = sysinfo_linux::QueryPerformanceFrequency;
-    platform.QueryPerformanceCounter = sysinfo_linux::QueryPerformanceCounter;
-    platform.GetThreadPriority = sysinfo_linux::GetThreadPriority;
-    platform.SetThreadPriority = sysinfo_linux::SetThreadPriority;
+    platform.CpuidAvailable = linux_impl::CpuidAvailable;
+    platform.ExecuteCpuid = linux_impl::ExecuteCpuid;
+    platform.ReadTimeStampCounter = linux_impl::ReadTimeStampCounter;
+    platform.QueryPerformanceFrequency = linux_impl::QueryPerformanceFrequency;
+    platform.QueryPerformanceCounter = linux_impl::QueryPerformanceCounter;
+    platform.GetThreadPriority = linux_impl::GetThreadPriority;
+    platform.SetThreadPriority = linux_impl::SetThreadPriority;
     return platform;
 }
+
+}  // namespace quendra

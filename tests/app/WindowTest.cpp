@@ -19,9 +19,7 @@
 #include "tests/fakes/FakeDrivePlatform.h"
 #include "tests/fakes/LoopbackHttpServer.h"
 
-using quendra::FakeDrivePlatform;
-using quendra::ScsiAddress;
-using quendra::SimulatedDrive;
+using namespace quendra;
 
 namespace {
 
@@ -57,13 +55,13 @@ struct Recorder {
     }
 };
 
-std::shared_ptr<SimulatedDrive> Drive(quendra::DriveTable table) {
+std::shared_ptr<SimulatedDrive> Drive(DriveTable table) {
     return std::make_shared<SimulatedDrive>(std::move(table));
 }
 
 std::shared_ptr<FakeDrivePlatform> OneBurner() {
     auto platform = std::make_shared<FakeDrivePlatform>();
-    platform->AddDrive('E', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 0, 0});
+    platform->AddDrive('E', Drive(drives::DvdBurner()), ScsiAddress{1, 0, 0});
     return platform;
 }
 
@@ -81,10 +79,10 @@ private slots:
 
     void oneDriveHidesTheSelectorAndShortensTheWindow() {
         auto two = std::make_shared<FakeDrivePlatform>();
-        two->AddDrive('D', Drive(quendra::drives::DvdReader()), ScsiAddress{1, 0, 0});
-        two->AddDrive('E', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 1, 0});
+        two->AddDrive('D', Drive(drives::DvdReader()), ScsiAddress{1, 0, 0});
+        two->AddDrive('E', Drive(drives::DvdBurner()), ScsiAddress{1, 1, 0});
         auto one = std::make_shared<FakeDrivePlatform>();
-        one->AddDrive('D', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 0, 0});
+        one->AddDrive('D', Drive(drives::DvdBurner()), ScsiAddress{1, 0, 0});
 
         Recorder recorder;
         TFormMaster withTwo(recorder.Services(two));
@@ -110,8 +108,8 @@ private slots:
 
     void burnerAfterReaderIsPreselectedAndFocusIsOnTheDownloadButton() {
         auto platform = std::make_shared<FakeDrivePlatform>();
-        auto reader = Drive(quendra::drives::DvdReader());
-        auto burner = Drive(quendra::drives::DvdBurner());
+        auto reader = Drive(drives::DvdReader());
+        auto burner = Drive(drives::DvdBurner());
         platform->AddDrive('D', reader, ScsiAddress{1, 0, 0});
         platform->AddDrive('E', burner, ScsiAddress{1, 1, 0});
 
@@ -141,8 +139,8 @@ private slots:
 
     void typedTextThatSelectsNothingGivesEmptyCaptions() {
         auto platform = std::make_shared<FakeDrivePlatform>();
-        platform->AddDrive('D', Drive(quendra::drives::DvdReader()), ScsiAddress{1, 0, 0});
-        platform->AddDrive('E', Drive(quendra::drives::DvdBurner()), ScsiAddress{1, 1, 0});
+        platform->AddDrive('D', Drive(drives::DvdReader()), ScsiAddress{1, 0, 0});
+        platform->AddDrive('E', Drive(drives::DvdBurner()), ScsiAddress{1, 1, 0});
         Recorder recorder;
         TFormMaster form(recorder.Services(platform));
         form.PopulateBurners();

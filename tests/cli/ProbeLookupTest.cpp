@@ -11,17 +11,15 @@
 
 namespace {
 
-using quendra::FakeDrivePlatform;
-using quendra::ScsiAddress;
-using quendra::SimulatedDrive;
+using namespace quendra;
 
 class ProbeLookup : public ::testing::Test {
 protected:
     void SetUp() override {
         CaptureStartupSystemInfo();
-        platform_->AddDrive('D', std::make_shared<SimulatedDrive>(quendra::drives::DvdReader()),
+        platform_->AddDrive('D', std::make_shared<SimulatedDrive>(drives::DvdReader()),
                             ScsiAddress{1, 0, 0});
-        platform_->AddDrive('E', std::make_shared<SimulatedDrive>(quendra::drives::DvdBurner()),
+        platform_->AddDrive('E', std::make_shared<SimulatedDrive>(drives::DvdBurner()),
                             ScsiAddress{1, 1, 0});
         drives_.InitializeASPI(false, "", "");
     }
@@ -41,7 +39,7 @@ TEST_F(ProbeLookup, PrintsTheAddressesOfTheChosenDrive) {
                                  "[driver]\r\nurl=www.drivers.example/<#DeviceNameBrand>\r\n");
     });
     std::ostringstream out;
-    EXPECT_TRUE(quendra::cli::PrintLookup(drives_, 1, At(server), out));
+    EXPECT_TRUE(PrintLookup(drives_, 1, At(server), out));
     EXPECT_EQ(out.str(), "http://fw.example/XR-22\nwww.drivers.example/ACME\n");
 
     const auto requests = server.requests();
@@ -55,7 +53,7 @@ TEST_F(ProbeLookup, PrintsTheFailureText) {
         return ServerReply::Text(404, "Not Found", "gone");
     });
     std::ostringstream out;
-    EXPECT_FALSE(quendra::cli::PrintLookup(drives_, 0, At(server), out));
+    EXPECT_FALSE(PrintLookup(drives_, 0, At(server), out));
     EXPECT_EQ(out.str(), "HTTP/1.1 404 Not Found NUMBER : 0\n");
 }
 

@@ -12,7 +12,7 @@ using namespace quendra;
 TEST(ProbeOutput, NoDrive) {
     DriveRig rig;
     std::ostringstream out;
-    cli::PrintDrives(rig.drives(), out);
+    PrintDrives(rig.drives(), out);
     EXPECT_EQ(out.str(),
               "Drive route                 none (no optical drive on this machine and no ASPI "
               "library)\n"
@@ -27,7 +27,7 @@ TEST(ProbeOutput, ListAndCapabilitiesOfEachDrive) {
     rig.platform->AddDrive('D', MakeDrive(drives::DvdReader()));
     rig.platform->AddDrive('E', MakeDrive(empty), Address(1));
     std::ostringstream out;
-    cli::PrintDrives(rig.drives(), out);
+    PrintDrives(rig.drives(), out);
     const std::string text = out.str();
 
     const auto has = [&](const std::string& line) {

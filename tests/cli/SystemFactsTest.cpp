@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace quendra;
+
 TEST(SystemFacts, PrintsTheFactsAsTheReportCarriesThem) {
     FakeSysPlatform fake;
     fake.SetVersion(2, 6, 1, u"Service Pack 1");

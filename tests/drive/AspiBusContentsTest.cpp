@@ -14,7 +14,7 @@ using namespace quendra;
 
 TEST(AspiBusContents, ConfiguredDrivesAnswerThroughPendingRequests) {
     DriveRig rig;
-    rig.platform->UseAspiOf(MakeLinuxDrivePlatform());
+    rig.platform->UseAspiOf(linux_impl::MakeLinuxDrivePlatform());
     ASSERT_TRUE(rig.drives().InitializeASPI(true, TEST_ASPI_LIBRARY, ""));
     ASSERT_EQ(rig.drives().DeviceCount(), 2);
     EXPECT_EQ(rig.drives().GetDeviceName(0), "1:0:0,?: ACME     DVDRAM XR-22     1.02 ");

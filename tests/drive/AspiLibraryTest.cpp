@@ -15,7 +15,7 @@ using namespace quendra;
 
 // Drive letters from the fake (none), ASPI library and events from this machine.
 struct AspiLibrary : ::testing::Test {
-    void SetUp() override { rig.platform->UseAspiOf(MakeLinuxDrivePlatform()); }
+    void SetUp() override { rig.platform->UseAspiOf(linux_impl::MakeLinuxDrivePlatform()); }
     DriveRig rig;
 };
 

@@ -7,11 +7,13 @@
 #include "sysinfo/SysInfo.h"
 #include "util/TextRules.h"
 
+namespace quendra {
+
 namespace {
 
 std::tuple<HKEY, std::u16string, std::u16string> RegistryKey(HKEY root, std::u16string_view key,
                                                              std::u16string_view name) {
-    return {root, quendra::AsciiLower(key), quendra::AsciiLower(name)};
+    return {root, AsciiLower(key), AsciiLower(name)};
 }
 
 std::uint32_t LE32(std::string_view text, std::size_t offset) {
@@ -125,8 +127,8 @@ SysPlatform FakeSysPlatform::Platform() {
         return true;
     };
     p.ReadModuleFixedVersion = [this](std::u16string_view module) {
-        return quendra::EqualsNoCase(module, u"kernel32.dll") ? kernelFixedVersion
-                                                              : std::vector<std::uint8_t>();
+        return EqualsNoCase(module, u"kernel32.dll") ? kernelFixedVersion
+                                                     : std::vector<std::uint8_t>();
     };
     p.GetSystemDirectoryW = [this](std::span<char16_t> buffer) -> std::uint32_t {
         if (systemDirectory.empty())
@@ -180,3 +182,5 @@ ScopedSysPlatform::~ScopedSysPlatform() {
     InstallSysPlatform(std::move(previous_));
     CaptureStartupSystemInfo();
 }
+
+}  // namespace quendra

@@ -19,6 +19,8 @@
 
 #include "sysinfo/SysPlatform.h"
 
+namespace quendra {
+
 struct FakeRegistryValue {
     std::uint32_t type = REG_NONE;
     std::vector<std::uint8_t> data;
@@ -98,3 +100,5 @@ public:
 private:
     SysPlatform previous_;
 };
+
+}  // namespace quendra

@@ -7,6 +7,8 @@
 
 #include "util/TextRules.h"
 
+namespace quendra {
+
 namespace asio = boost::asio;
 using tcp = asio::ip::tcp;
 
@@ -30,7 +32,7 @@ std::string RecordedRequest::Field(std::string_view name) const {
         const auto line = rest.substr(0, lineEnd);
         rest.remove_prefix(lineEnd + 2);
         const auto colon = line.find(':');
-        if (colon != std::string_view::npos && quendra::EqualsNoCase(line.substr(0, colon), name)) {
+        if (colon != std::string_view::npos && EqualsNoCase(line.substr(0, colon), name)) {
             auto value = line.substr(colon + 1);
             while (value.starts_with(' '))
                 value.remove_prefix(1);
@@ -183,3 +185,5 @@ std::vector<RecordedRequest> LoopbackHttpServer::requests() const {
     const std::lock_guard lock(state_->mutex);
     return state_->requests;
 }
+
+}  // namespace quendra

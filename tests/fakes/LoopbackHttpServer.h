@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+namespace quendra {
+
 struct RecordedRequest {
     std::string bytes;  // everything the client sent: head, empty line and body
     std::string head;   // request line and fields, up to and including the empty line
@@ -59,3 +61,5 @@ private:
     struct State;
     std::unique_ptr<State> state_;
 };
+
+}  // namespace quendra

@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace quendra;
+
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Addresses = std::vector<std::u16string>;

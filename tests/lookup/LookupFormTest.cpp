@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace quendra;
+
 TEST(LookupForm, FieldLinesKeepNamesAndEncodeValues) {
     EXPECT_EQ(ReportFieldLines(u"A=b c\r\nWMVCORE Version=\rno equals sign\nK=v=w\r\n"),
               (std::vector<std::u16string>{u"A=b%20c", u"WMVCORE Version=", u"=", u"K=v=w"}));

@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace quendra;
+
 using Addresses = std::vector<std::u16string>;
 
 // Bytes of a literal, embedded NULs included.

@@ -8,6 +8,8 @@
 
 #include "report/ReportFields.h"
 
+namespace quendra {
+
 struct SampleLine {
     std::u16string report;
     std::string wire;
@@ -83,3 +85,5 @@ inline ReportFields SampleWords() {
     words.FDeviceFirmware = u"1.02";
     return words;
 }
+
+}  // namespace quendra

@@ -8,8 +8,10 @@
 
 namespace {
 
+using namespace quendra;
+
 namespace test = boost::beast::test;
-using quendra::net_detail::SendAndReceive;
+using quendra::detail::SendAndReceive;
 
 struct Exchange {
     HttpResult result;

@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace quendra;
+
 TEST(HostAddress, ParsesHostAndPort) {
     struct Case {
         const char* text;

@@ -4,6 +4,8 @@
 
 namespace {
 
+using namespace quendra;
+
 HttpAddress Address(std::string scheme, std::string host, std::uint16_t port, std::string target) {
     HttpAddress address;
     address.scheme = std::move(scheme);

@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace quendra;
+
 struct WordsCase {
     std::u16string line;
     std::u16string brand, type, model, firmware;

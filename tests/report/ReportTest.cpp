@@ -14,10 +14,9 @@
 
 namespace {
 
+using namespace quendra;
+
 namespace fs = std::filesystem;
-using quendra::FakeDrivePlatform;
-using quendra::ScsiAddress;
-using quendra::SimulatedDrive;
 
 constexpr std::u16string_view kCurrentVersion = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 
@@ -44,7 +43,7 @@ struct SystemFacts {
         fake.cpuid[0x80000000] = {0x80000004, 0, 0, 0};
         fake.SetLeafText(0x80000002, "       Intel(R) ");
         fake.SetLeafText(0x80000003, "Test CPU 1.00GHz");
-        fake.systemDirectory = quendra::Utf8ToUtf16(folder.string());
+        fake.systemDirectory = Utf8ToUtf16(folder.string());
     }
     ~SystemFacts() { fs::remove_all(folder); }
 
@@ -56,8 +55,7 @@ struct SystemFacts {
 
 struct DriveSetup {
     std::shared_ptr<FakeDrivePlatform> platform = std::make_shared<FakeDrivePlatform>();
-    std::shared_ptr<SimulatedDrive> burner =
-        std::make_shared<SimulatedDrive>(quendra::drives::DvdBurner());
+    std::shared_ptr<SimulatedDrive> burner = std::make_shared<SimulatedDrive>(drives::DvdBurner());
     TDriveComponent drives{platform};
 
     DriveSetup() {
@@ -155,7 +153,7 @@ TEST(Report, WholeReportForASimulatedBurner) {
         u"DeviceIsBurner=YES",
         u"TestUnitReady=YES",
     });
-    EXPECT_EQ(quendra::Utf16ToUtf8(report), quendra::Utf16ToUtf8(expected));
+    EXPECT_EQ(Utf16ToUtf8(report), Utf16ToUtf8(expected));
     EXPECT_EQ(ReportLines(report).size(), 55u);
     EXPECT_FALSE(report.ends_with(u"\n"));
 
@@ -190,7 +188,7 @@ TEST(Report, LinesWhoseRulesAreEasyToGetWrong) {
 
     // A reader whose page shows DVD-R reading but no DVD-RW feature.
     auto platform = std::make_shared<FakeDrivePlatform>();
-    platform->AddDrive('D', std::make_shared<SimulatedDrive>(quendra::drives::DvdReader()),
+    platform->AddDrive('D', std::make_shared<SimulatedDrive>(drives::DvdReader()),
                        ScsiAddress{12, 0, 0});
     TDriveComponent drives(platform);
     drives.InitializeASPI(false, "", "");

@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace quendra;
+
 TEST(SnapFrequencyTest, MovesToTheNearestUsualClockTiesUp) {
     const std::pair<std::int64_t, std::int64_t> cases[] = {
         {2394, 2390}, {2395, 2400}, {1010, 1020}, {1041, 1033}, {1042, 1050},

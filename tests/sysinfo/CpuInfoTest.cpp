@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace quendra;
+
 constexpr std::uint32_t kTsc = 1u << 4;
 
 // Leaf 1's EAX for a family and model.

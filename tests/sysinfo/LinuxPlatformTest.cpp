@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace quendra;
+
 class LinuxPlatform : public testing::Test {
 protected:
     void SetUp() override { CaptureStartupSystemInfo(); }
@@ -46,7 +48,7 @@ TEST_F(LinuxPlatform, ArchitectureAndSystemFolder) {
     const std::u16string folder = GetSystemFolderPath();
     ASSERT_FALSE(folder.empty());
     EXPECT_NE(folder.back(), u'/');
-    EXPECT_TRUE(std::filesystem::is_directory(quendra::Utf16ToUtf8(folder)));
+    EXPECT_TRUE(std::filesystem::is_directory(Utf16ToUtf8(folder)));
 }
 
 TEST_F(LinuxPlatform, CountersAdvanceAtTenMegahertz) {

@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace quendra;
+
 TEST(StartupCapture, TakesThePlainQueryAndCutsTheCsdTextAtItsFirstZero) {
     FakeSysPlatform fake;
     fake.SetVersion(2, 5, 1, u"Service Pack 3");

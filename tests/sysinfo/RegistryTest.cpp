@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace quendra;
+
 constexpr std::u16string_view kKey = u"SOFTWARE\\Quendra\\Test";
 
 std::vector<std::uint8_t> Utf16Bytes(std::u16string_view text) {

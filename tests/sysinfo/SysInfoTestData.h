@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quendra {
+
 inline constexpr std::u16string_view kCurrentVersionKey =
     u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 inline constexpr std::u16string_view kProductOptionsKey =
@@ -23,3 +25,5 @@ inline std::vector<std::uint8_t> FixedVersionBlock(std::uint32_t productVersionM
     }
     return block;
 }
+
+}  // namespace quendra

@@ -10,8 +10,10 @@
 
 namespace {
 
+using namespace quendra;
+
 std::string Show(std::u16string_view text) {
-    return quendra::Utf16ToUtf8(text);
+    return Utf16ToUtf8(text);
 }
 
 struct VersionCase {

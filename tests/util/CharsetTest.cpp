@@ -4,6 +4,8 @@
 
 namespace {
 
+using namespace quendra;
+
 TEST(Charset, DecodesByName) {
     struct Case {
         const char* charset;
@@ -35,7 +37,7 @@ TEST(Charset, DecodesByName) {
         {"", "abc", std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(quendra::DecodeCharset(c.bytes, c.charset), c.text) << c.charset;
+        EXPECT_EQ(DecodeCharset(c.bytes, c.charset), c.text) << c.charset;
     }
 }
 
@@ -46,7 +48,7 @@ TEST(Charset, DecodesLongTextsAcrossBlocks) {
         bytes += "\xC4\xFF";
         expected += u"\u0414\u044F";
     }
-    EXPECT_EQ(quendra::DecodeCharset(bytes, "windows-1251"), expected);
+    EXPECT_EQ(DecodeCharset(bytes, "windows-1251"), expected);
 }
 
 }  // namespace

@@ -9,8 +9,9 @@
 
 namespace {
 
+using namespace quendra;
+
 namespace fs = std::filesystem;
-using quendra::Utf8ToUtf16;
 
 std::u16string SamplePath(const char* variable) {
     const char* value = std::getenv(variable);
@@ -48,7 +49,7 @@ TEST_F(ModuleVersion, MissingFoldersAndNonElfFilesHaveNoVersion) {
 }
 
 TEST_F(ModuleVersion, FollowsLinksAndLongPaths) {
-    const fs::path sample(quendra::Utf16ToUtf8(SamplePath("VERSION_SAMPLE_WITH")));
+    const fs::path sample(Utf16ToUtf8(SamplePath("VERSION_SAMPLE_WITH")));
     fs::create_symlink(sample, dir_ / "link");
     EXPECT_EQ(GetModuleVersionString(InDir("link")), u"1.0.0.0");
 
@@ -64,7 +65,7 @@ TEST_F(ModuleVersion, FollowsLinksAndLongPaths) {
 }
 
 TEST_F(ModuleVersion, TruncatedAndCorruptFilesHaveNoVersion) {
-    const fs::path sample(quendra::Utf16ToUtf8(SamplePath("VERSION_SAMPLE_WITH")));
+    const fs::path sample(Utf16ToUtf8(SamplePath("VERSION_SAMPLE_WITH")));
     std::ifstream in(sample, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), {});
     ASSERT_GT(bytes.size(), 256u);

@@ -6,6 +6,8 @@ using namespace std::string_literals;
 
 namespace {
 
+using namespace quendra;
+
 TEST(PercentEncode, EscapesByTable) {
     struct Case {
         std::u16string in;

@@ -28,7 +28,7 @@ TEST(SgIo, HeaderCarriesDirectionBuffersAndMilliseconds) {
                          Case{DataDirection::Out, SG_DXFER_TO_DEV, 128},
                          Case{DataDirection::None, SG_DXFER_NONE, 0}}) {
         ScsiRequest request{cdb, c.direction, data, sense, std::chrono::seconds(60)};
-        const sg_io_hdr header = MakeSgIoHeader(request);
+        const sg_io_hdr header = linux_impl::MakeSgIoHeader(request);
         EXPECT_EQ(header.interface_id, 'S');
         EXPECT_EQ(header.dxfer_direction, c.sgDirection);
         EXPECT_EQ(header.dxfer_len, c.length);
@@ -66,7 +66,7 @@ TEST(SgIo, SuccessNeedsAQuietHostAndDriver) {
         header.host_status = c.host;
         header.driver_status = c.driver;
         header.status = c.status;
-        const ScsiOutcome outcome = InterpretSgIo(c.result, c.error, header);
+        const ScsiOutcome outcome = linux_impl::InterpretSgIo(c.result, c.error, header);
         EXPECT_EQ(outcome.delivered, c.delivered) << c.host << " " << c.driver;
         EXPECT_EQ(outcome.error, c.expectedError);
         if (c.delivered) {
@@ -77,31 +77,33 @@ TEST(SgIo, SuccessNeedsAQuietHostAndDriver) {
 
 TEST(LinuxDrives, AddressesLettersAndLibraryNames) {
     // dev_id = host << 24 | channel << 16 | lun << 8 | id
-    const ScsiAddress slave = DecodeScsiAddress(0, 0x00000001);
+    const ScsiAddress slave = linux_impl::DecodeScsiAddress(0, 0x00000001);
     EXPECT_EQ(slave.port, 0);
     EXPECT_EQ(slave.target, 1);
     EXPECT_EQ(slave.lun, 0);
-    const ScsiAddress virtio = DecodeScsiAddress(8, 0x08030402);
+    const ScsiAddress virtio = linux_impl::DecodeScsiAddress(8, 0x08030402);
     EXPECT_EQ(virtio.port, 8);
     EXPECT_EQ(virtio.path, 3);
     EXPECT_EQ(virtio.lun, 4);
     EXPECT_EQ(virtio.target, 2);
 
-    EXPECT_EQ(OpticalDeviceNode('C'), "");
-    EXPECT_EQ(OpticalDeviceNode('D'), "/dev/sr0");
-    EXPECT_EQ(OpticalDeviceNode('Z'), "/dev/sr22");
-    EXPECT_EQ(OpticalDeviceNode('B'), "");
-    EXPECT_EQ(OpticalDeviceNode('d'), "");
+    EXPECT_EQ(linux_impl::OpticalDeviceNode('C'), "");
+    EXPECT_EQ(linux_impl::OpticalDeviceNode('D'), "/dev/sr0");
+    EXPECT_EQ(linux_impl::OpticalDeviceNode('Z'), "/dev/sr22");
+    EXPECT_EQ(linux_impl::OpticalDeviceNode('B'), "");
+    EXPECT_EQ(linux_impl::OpticalDeviceNode('d'), "");
 
     using Names = std::vector<std::string>;
-    EXPECT_EQ(AspiLibraryCandidates("WNASPI32.DLL"), (Names{"WNASPI32.DLL", "libwnaspi32.so"}));
-    EXPECT_EQ(AspiLibraryCandidates("/opt/x/My.Dll"), (Names{"/opt/x/My.Dll", "/opt/x/libmy.so"}));
-    EXPECT_EQ(AspiLibraryCandidates("libwnaspi32.so"), (Names{"libwnaspi32.so"}));
-    EXPECT_EQ(AspiLibraryCandidates(".dll"), (Names{".dll"}));
+    EXPECT_EQ(linux_impl::AspiLibraryCandidates("WNASPI32.DLL"),
+              (Names{"WNASPI32.DLL", "libwnaspi32.so"}));
+    EXPECT_EQ(linux_impl::AspiLibraryCandidates("/opt/x/My.Dll"),
+              (Names{"/opt/x/My.Dll", "/opt/x/libmy.so"}));
+    EXPECT_EQ(linux_impl::AspiLibraryCandidates("libwnaspi32.so"), (Names{"libwnaspi32.so"}));
+    EXPECT_EQ(linux_impl::AspiLibraryCandidates(".dll"), (Names{".dll"}));
 }
 
 TEST(LinuxDrives, PlatformOfThisMachine) {
-    const auto platform = MakeLinuxDrivePlatform();
+    const auto platform = linux_impl::MakeLinuxDrivePlatform();
     EXPECT_EQ(platform->DriveType('C'), kDriveFixed);
     EXPECT_EQ(platform->DriveType('A'), kDriveNoRootDir);
     EXPECT_EQ(platform->OpenVolume('C', VolumeAccess::ReadOnly).error,
@@ -124,7 +126,7 @@ TEST(LinuxDrives, PlatformOfThisMachine) {
 }
 
 TEST(LinuxDrives, CompletionEventIsAnEventfd) {
-    const auto platform = MakeLinuxDrivePlatform();
+    const auto platform = linux_impl::MakeLinuxDrivePlatform();
     const CompletionEvent event = platform->CreateCompletionEvent();
     ASSERT_NE(event, kNoEvent);
     platform->ResetCompletionEvent(event);  // not signalled: returns at once
@@ -140,7 +142,7 @@ TEST(LinuxDrives, CompletionEventIsAnEventfd) {
 }
 
 TEST(LinuxDrives, RealDriveWhenThereIsOne) {
-    const auto platform = MakeLinuxDrivePlatform();
+    const auto platform = linux_impl::MakeLinuxDrivePlatform();
     const OpenResult opened = platform->OpenVolume('D', VolumeAccess::ReadOnly);
     if (platform->DriveType('D') != kDriveCdrom || opened.handle == kInvalidVolume) {
         GTEST_SKIP() << "no usable optical drive at /dev/sr0";
