@@ -3,7 +3,9 @@
 // The platform seam of the system information: every operating-system and processor call
 // the version rules, the registry readers and the processor identification make. One
 // implementation per platform (sysinfo/linux/); tests install fakes with
-// InstallSysPlatform and restore the previous platform afterwards.
+// InstallSysPlatform and restore the previous platform afterwards. It is installed
+// process-wide rather than handed to an owner because the system information is free
+// functions over values captured once at process start, which every caller shares.
 
 #include <cstddef>
 #include <cstdint>
