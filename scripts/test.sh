@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer,
-# runs every test, and compiles the release build the run command uses.
+# runs every test, runs the threaded tests again under ThreadSanitizer, and compiles the
+# release build the run command uses.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +12,13 @@ cmake --build build/asan -j2
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 ctest --test-dir build/asan -j2 --output-on-failure
+
+# The threaded tests (worker threads, hand-offs, network clients) under ThreadSanitizer.
+tsan_targets=(update_tests net_tests)
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUENDRA_TSAN=ON -DQUENDRA_BUILD_APP=OFF
+cmake --build build/tsan -j2 --target "${tsan_targets[@]}"
+TSAN_OPTIONS="halt_on_error=1${TSAN_OPTIONS:+:$TSAN_OPTIONS}" \
+  ctest --test-dir build/tsan -j2 --output-on-failure -L tsan
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDRA_BUILD_TESTS=OFF
 cmake --build build/release -j2

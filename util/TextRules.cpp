@@ -27,6 +27,16 @@ std::u16string Trim(std::u16string_view text) {
     return std::u16string(text.substr(begin, end - begin));
 }
 
+std::string Trim(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
+        --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
 std::u16string AsciiLower(std::u16string_view text) {
     std::u16string result(text);
     for (auto& c : result)

@@ -11,6 +11,8 @@ namespace quendra {
 
 // Removes every character up to U+0020 from both ends.
 std::u16string Trim(std::u16string_view text);
+// The same for 8-bit text: every byte up to 0x20.
+std::string Trim(std::string_view text);
 
 std::u16string AsciiLower(std::u16string_view text);
 std::u16string AsciiUpper(std::u16string_view text);
