@@ -84,7 +84,7 @@ private:
         ServiceReply reply;
         try {
             reply = shared_.handler(in);
-        } catch (const std::exception&) {
+        } catch (...) {
             reply = ErrorReply(500, "The service failed.");
         }
         Send(std::move(reply), request.keep_alive());
