@@ -175,7 +175,8 @@ std::optional<std::vector<ReportField>> DecodeReportBody(std::string_view body,
         std::size_t valueEnd = body.size();
         std::size_t next = body.size();
         if (i + 1 < names.size()) {
-            const std::string needle = "&" + std::string(names[i + 1]) + "=";
+            std::string needle(1, '&');
+            needle.append(names[i + 1]).append(1, '=');
             valueEnd = body.find(needle, valueStart);
             if (valueEnd == std::string_view::npos)
                 return std::nullopt;

@@ -30,8 +30,9 @@ TEST(ServedInformationFile, OffersANewerReleaseWithTheUrlListAndEveryListedFile)
 
     const InfoFileContents newer = ReadAs(service, u"1.9.0.0");
     EXPECT_TRUE(newer.Newer);
-    EXPECT_EQ(newer.Files, (TupStringList{base + u"/files/urls-qndr.txt",
-                                          u"https://mirror.example/setup.tar.gz=%temp%setup.tar.gz"}));
+    EXPECT_EQ(newer.Files,
+              (TupStringList{base + u"/files/urls-qndr.txt",
+                             u"https://mirror.example/setup.tar.gz=%temp%setup.tar.gz"}));
     EXPECT_EQ(newer.UpgradeMsg, u"Two\r\nlines");
     EXPECT_EQ(newer.UpgradeMethod, TupUpgradeMethod::umUseExternalSetup);
 
