@@ -26,32 +26,19 @@ if [ -z "$build" ]; then
   build=build/release
 fi
 
-work=$(mktemp -d)
-service_pid=""
-stop_service() {
-  if [ -n "$service_pid" ]; then
-    kill "$service_pid" 2>/dev/null || true
-    wait "$service_pid" 2>/dev/null || true
-  fi
-  service_pid=""
-}
-trap 'stop_service; rm -rf "$work"' EXIT
+source scripts/service-lib.sh
+trap stop_service EXIT
 
 export QUENDRA_BENCH_BODY="$PWD/bench/service/report-body.txt"
 echo "nproc: $(nproc); body: $(wc -c <"$QUENDRA_BENCH_BODY") bytes; $seconds s per run"
 for threads in 1 2; do
-  "$build/service/quendra-service" --catalogue service/samples/catalogue.json \
-    --release service/samples/release.json --port 0 --threads "$threads" \
-    --max-connections 2000 --exit-after 600 >"$work/address" 2>/dev/null &
-  service_pid=$!
-  for _ in $(seq 100); do [ -s "$work/address" ] && break; sleep 0.1; done
-  address=$(head -n 1 "$work/address")
+  # The log (a line per request) goes nowhere here.
+  start_service "$build" /dev/null --threads "$threads" --max-connections 2000 --exit-after 600
   for clients in 10 100 1000; do
     echo "== service threads $threads, clients $clients"
     wrk --threads 2 --connections "$clients" --duration "${seconds}s" --timeout 10s \
-      --script bench/service/post-report.lua "$address/quendra/quendra.php" |
+      --script bench/service/post-report.lua "$service_address/quendra/quendra.php" |
       grep -E 'Requests/sec|percentiles|Socket errors|Non-2xx'
   done
   stop_service
-  : >"$work/address"
 done

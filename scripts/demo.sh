@@ -30,38 +30,23 @@ if [ -z "$build" ]; then
   build=build/release
 fi
 
+source scripts/service-lib.sh
 work=$(mktemp -d)
-service_pid=""
-stop_service() {
+finish() {
   if [ -n "$service_pid" ]; then
-    kill "$service_pid" 2>/dev/null || true
-    wait "$service_pid" 2>/dev/null || true
+    stop_service
     echo "demo: the service's log:"
     sed 's/^/  /' "$work/service.log"
   fi
   rm -rf "$work"
 }
-trap stop_service EXIT
+trap finish EXIT
 
-"$build/service/quendra-service" --catalogue service/samples/catalogue.json \
-  --release service/samples/release.json --port 0 --exit-after "$service_seconds" \
-  >"$work/address" 2>"$work/service.log" &
-service_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/address" ] && break
-  if ! kill -0 "$service_pid" 2>/dev/null; then
-    echo "demo: the service did not start:" >&2
-    cat "$work/service.log" >&2
-    exit 1
-  fi
-  sleep 0.1
-done
-address=$(head -n 1 "$work/address")
-[ -n "$address" ] || { echo "demo: the service did not say where it listens" >&2; exit 1; }
-echo "demo: quendra-service answers at $address"
+start_service "$build" "$work/service.log" --exit-after "$service_seconds"
+echo "demo: quendra-service answers at $service_address"
 
-export QUENDRA_DATA_HOST="${address#http://}"
-export QUENDRA_UPDATE_HOST="${address#http://}"
+export QUENDRA_DATA_HOST="${service_address#http://}"
+export QUENDRA_UPDATE_HOST="${service_address#http://}"
 export LD_LIBRARY_PATH="$build/demo/aspi${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
