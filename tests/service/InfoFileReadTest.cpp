@@ -1,6 +1,8 @@
-// What the program makes of the served information file, read with its own parser.
+// What the program makes of the served information file and URL list, read with its own
+// parsers.
 
 #include "update/InfoFile.h"
+#include "update/UrlListFile.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +26,7 @@ InfoFileContents ReadAs(const RunningService& service, std::u16string_view runni
 TEST(ServedInformationFile, OffersANewerReleaseWithTheUrlListAndEveryListedFile) {
     RunningService service(TestCatalogue(), R"({
         "version": "1.10.0.0", "method": "external-setup", "message": "Two\r\nlines",
-        "urlList": ["http://www.q.example/download"],
+        "urlList": ["http://www.q.example/download", "http://www.q.example/changes"],
         "files": [{"url": "https://mirror.example/setup.tar.gz", "localPath": "%temp%setup.tar.gz"}]})");
     const std::u16string base = Utf8ToUtf16("http://" + HostFieldValue(service.address()));
 
@@ -35,6 +37,14 @@ TEST(ServedInformationFile, OffersANewerReleaseWithTheUrlListAndEveryListedFile)
                              u"https://mirror.example/setup.tar.gz=%temp%setup.tar.gz"}));
     EXPECT_EQ(newer.UpgradeMsg, u"Two\r\nlines");
     EXPECT_EQ(newer.UpgradeMethod, TupUpgradeMethod::umUseExternalSetup);
+
+    // The one file the program accepts, and the addresses it opens from it, last line first.
+    ASSERT_TRUE(IsUrlListAddress(newer.Files[0]));
+    const HttpResult list = service.Get("/files/urls-qndr.txt");
+    ASSERT_TRUE(list.ok());
+    EXPECT_EQ(UrlListAddresses(UrlListLines(list.reply.body)),
+              (std::vector<std::u16string>{u"http://www.q.example/changes",
+                                           u"http://www.q.example/download"}));
 
     EXPECT_FALSE(ReadAs(service, u"1.10.0.0").Newer);
     EXPECT_FALSE(ReadAs(service, u"2.0.0.0").Newer);
