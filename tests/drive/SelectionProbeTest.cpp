@@ -53,8 +53,8 @@ TEST_F(Selection, SelectionSendsOneInquiryAndAProbeOfTenCommands) {
     EXPECT_EQ(burner->TotalCommands(), 11u);
     EXPECT_EQ(burner->Rejected(), 0u);
 
-    // Operation code with the page (MODE SENSE), the feature (GET CONFIGURATION) or the
-    // EVPD byte (INQUIRY): MODE SENSE page 0x2A and feature 0x2A look alike on their own.
+    // Each operation code with its page (INQUIRY, MODE SENSE) or feature (GET CONFIGURATION):
+    // MODE SENSE page 0x2A and feature 0x2A look alike on their own.
     std::vector<std::pair<int, int>> order;
     for (const auto& cdb : burner->Commands())
         order.emplace_back(cdb[0], cdb[0] == 0x46 ? cdb[3] : cdb[2]);
