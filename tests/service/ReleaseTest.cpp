@@ -4,6 +4,8 @@
 
 #include <fstream>
 
+#include "tests/fakes/TempFolder.h"
+
 namespace {
 
 using namespace quendra;
@@ -12,20 +14,15 @@ namespace fs = std::filesystem;
 class ReleaseFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("quendra-release-" +
-                   std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(folder_ / "dist");
         std::ofstream(folder_ / "dist" / "setup.tar.gz", std::ios::binary) << "SETUP";
     }
-    void TearDown() override { fs::remove_all(folder_); }
 
     std::variant<Release, std::string> Parse(const std::string& json) {
-        return ParseRelease(json, folder_);
+        return ParseRelease(json, folder_.path());
     }
 
-    fs::path folder_;
+    TempFolder folder_{"quendra-release"};
 };
 
 TEST_F(ReleaseFiles, InformationFileListsTheUrlListFirstAndEveryEntryByNumber) {

@@ -1,7 +1,5 @@
 #include "tests/service/ServiceFixture.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
 
 #include "net/HttpClient.h"
@@ -11,17 +9,6 @@ namespace quendra {
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path MakeFolder() {
-    const auto* test = ::testing::UnitTest::GetInstance();
-    const fs::path folder =
-        fs::temp_directory_path() /
-        ("quendra-service-" + std::to_string(test->random_seed()) + "-" +
-         test->current_test_info()->test_suite_name() + "-" + test->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
-}
 
 void Write(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
@@ -62,8 +49,7 @@ ServerLimits TestLimits() {
 
 RunningService::RunningService(const std::string& catalogue, const std::string& release,
                                ServerLimits limits)
-    : folder_(MakeFolder()),
-      files_(Written(folder_ / "catalogue.json", catalogue),
+    : files_(Written(folder_ / "catalogue.json", catalogue),
              Written(folder_ / "release.json", release)),
       routes_(files_.catalogue(), files_.release()) {
     const std::string error = files_.Load();
@@ -79,8 +65,6 @@ RunningService::RunningService(const std::string& catalogue, const std::string& 
 
 RunningService::~RunningService() {
     server_.reset();
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
 }
 
 HttpResult RunningService::Get(const std::string& target) const {

@@ -13,6 +13,7 @@
 #include "service/Routes.h"
 #include "service/Server.h"
 #include "service/ServiceFiles.h"
+#include "tests/fakes/TempFolder.h"
 
 namespace quendra {
 
@@ -44,10 +45,8 @@ public:
     // Stops the service and gives everything it logged.
     std::string StopAndReadLog();
 
-    const std::filesystem::path& folder() const { return folder_; }
-
 private:
-    std::filesystem::path folder_;
+    TempFolder folder_{"quendra-service"};
     std::ostringstream logText_;
     RequestLog log_{logText_};
     ServiceFiles files_;
