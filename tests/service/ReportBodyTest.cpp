@@ -41,6 +41,10 @@ struct ReportCase {
     const char* cpuLeaves;  // the processor name, system code page, up to 48 bytes
 };
 
+void PrintTo(const ReportCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 // Real reports of the program, with the values a drive and a processor can put in them:
 // blanks, "&" and "=" inside values, quotes and the characters both escapings touch,
 // code-page letters (é, ®, œ, and ™, which the program writes with four digits).
