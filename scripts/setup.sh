@@ -7,7 +7,9 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libboost-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  nlohmann-json3-dev
   fonts-dejavu-core
+  python3-jsonschema
 )
 
 missing=()
