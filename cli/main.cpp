@@ -1,23 +1,28 @@
-// quendra-probe: what the program sees of this machine, as plain text: the system facts,
-// the optical drives with their capabilities, and the report of each drive. With
-// "--lookup N" it runs the lookup exchange for drive N and prints the addresses the window
-// would open instead of opening them.
+// quendra-probe: what the program sees of this machine, as plain text or one JSON document:
+// the system facts, the optical drives with their capabilities, the report and the details
+// of each drive, or why no drive was found. With "--lookup N" it runs the lookup exchange
+// for drive N and prints the addresses the window would open instead of opening them.
 
 #include <array>
 #include <charconv>
 #include <exception>
 #include <iostream>
 #include <span>
+#include <string>
 #include <string_view>
 #include <variant>
 
-#include "cli/ProbeDrives.h"
-#include "cli/ProbeReport.h"
-#include "cli/SystemFacts.h"
+#include "cli/DriveFacts.h"
+#include "cli/ProbeJson.h"
+#include "cli/ProbeLookup.h"
+#include "cli/ProbeText.h"
 #include "drive/DriveComponent.h"
 #include "lookup/LookupTypes.h"
 #include "sysinfo/SysInfo.h"
 #include "util/CommandLine.h"
+#include "util/ProgramFiles.h"
+#include "util/TextUtils.h"
+#include "util/Unicode.h"
 
 namespace {
 
@@ -27,6 +32,7 @@ constexpr std::string_view kProgram = "quendra-probe";
 
 // Every option of the program; the usage text is made from this table.
 constexpr std::array kOptions{
+    CommandOption{"--json", "", "", "print the same facts as one JSON document"},
     CommandOption{"--lookup", "", "N",
                   "post drive N's report to the lookup service and print the addresses it names"},
     CommandOption{"--help", "-h", "", "show this help and exit"},
@@ -35,7 +41,7 @@ constexpr std::array kOptions{
 
 constexpr std::string_view kDescription =
     "Prints what Quendra sees of this machine: the system facts, the optical drives with their\n"
-    "capabilities, and the report of each drive.";
+    "capabilities, the report and the details of each drive, or why no drive was found.";
 
 int UsageError(std::string_view reason) {
     std::cerr << UsageErrorText(kProgram, reason);
@@ -59,12 +65,15 @@ int Lookup(std::string_view number) {
     return succeeded ? 0 : 1;
 }
 
-int Everything() {
-    PrintSystemFacts(std::cout);
-    std::cout << '\n';
+int Everything(bool json) {
     TDriveComponent drives;
-    PrintDrives(drives, std::cout);
-    PrintReports(drives, std::cout);
+    const ProbeFacts facts = GatherProbeFacts(drives);
+    if (json) {
+        const std::string version = Utf16ToUtf8(GetModuleVersionString(ProgramFilePath()));
+        std::cout << ProbeJson(facts, version).dump(2) << '\n';
+    } else {
+        PrintProbeText(facts, std::cout);
+    }
     return 0;
 }
 
@@ -83,9 +92,12 @@ int Run(std::span<const char* const> args) {
     }
     if (!line.operands.empty())
         return UsageError("unexpected argument '" + line.operands.front() + "'");
-    if (const std::string* drive = line.Value("--lookup"))
+    if (const std::string* drive = line.Value("--lookup")) {
+        if (line.Has("--json"))
+            return UsageError("--json and --lookup cannot be combined");
         return Lookup(*drive);
-    return Everything();
+    }
+    return Everything(line.Has("--json"));
 }
 
 }  // namespace

@@ -112,10 +112,13 @@ std::optional<FirmwareDate> DecodeFirmwareDate(std::span<const std::uint8_t> dat
 }
 
 std::optional<bool> DecodeMediaPresent(std::span<const std::uint8_t> answer) {
-    // Header: event data length (2), NEA and class, supported classes; then the 4-byte
-    // media event: event code, media status, start slot, end slot.
-    constexpr std::size_t kMediaEventEnd = 8;
-    if (answer.size() < kMediaEventEnd || ReadBE16(answer, 0) < kMediaEventEnd - 2)
+    // Header: the length of the event descriptors that follow it (2 bytes), NEA and class,
+    // supported classes; then the 4-byte media event: event code, media status, start slot,
+    // end slot.
+    constexpr std::size_t kHeaderLength = 4;
+    constexpr std::size_t kMediaEventLength = 4;
+    if (answer.size() < kHeaderLength + kMediaEventLength ||
+        ReadBE16(answer, 0) < kMediaEventLength)
         return std::nullopt;
     if ((answer[2] & kNoEventAvailable) != 0 || (answer[2] & 0x07) != kMediaEventClass)
         return std::nullopt;

@@ -246,7 +246,7 @@ DriveAnswer SimulatedDrive::EventStatus(std::span<const std::uint8_t> cdb,
         const std::uint8_t mediaPresent = table_.currentProfile != 0 ? 0x02 : 0x00;
         answer.insert(answer.end(), {0x00, mediaPresent, 0x00, 0x00});
     }
-    WriteBE16(answer, 0, static_cast<std::uint16_t>(answer.size() - 2));
+    WriteBE16(answer, 0, static_cast<std::uint16_t>(answer.size() - 4));  // descriptor bytes
     return Reply(kGetEventStatus, answer, ReadBE16(cdb, 7), data);
 }
 

@@ -107,6 +107,11 @@ TEST(DriveDetails, WhatOtherDrivesLack) {
                              [](const DriveProfile& p) { return p.current; }));
     EXPECT_EQ(none.discPresent, false);
 
+    // A disc the drive has no profile for: the media event tells.
+    DetailsRig unknownDisc(emptyBurner);
+    unknownDisc.drive->AnswerWith(kMediaEventBlock, {0x00, 0x04, 0x04, 0x10, 0x00, 0x02, 0, 0});
+    EXPECT_EQ(unknownDisc.Read().discPresent, true);
+
     // No GET CONFIGURATION, no media event: only TEST UNIT READY tells about the disc.
     for (const auto& [table, present] :
          {std::pair{drives::OldCdRom(), true}, std::pair{emptyCdRom, false}}) {
@@ -140,7 +145,7 @@ TEST(DriveDetails, AnswersThatLieEndInAMissingDetail) {
     firmware.insert(firmware.end(), date.begin(), date.end());
     liar.drive->AnswerWith(kFirmwareBlock, firmware);
     // "No event available": the current profile tells instead.
-    liar.drive->AnswerWith(kMediaEventBlock, {0x00, 0x02, 0x80, 0x10});
+    liar.drive->AnswerWith(kMediaEventBlock, {0x00, 0x00, 0x80, 0x10});
 
     const DriveDetails details = liar.Read();
     EXPECT_FALSE(details.profiles);
