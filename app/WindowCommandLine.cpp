@@ -31,7 +31,7 @@ std::optional<int> AnswerWindowCommandLine(std::span<const char* const> args, st
         out << UsageText(kProgram, "[--help | --version]",
                          "Shows the optical drives of this computer and opens the firmware and\n"
                          "driver update pages of the one you choose. quendra-probe prints the\n"
-                         "same facts as text.",
+                         "same facts as text or JSON.",
                          kOptions);
         return 0;
     }
