@@ -1,6 +1,5 @@
 #include "cli/ProbeJson.h"
 
-#include <cstdio>
 #include <string_view>
 
 #include "drive/ProfileNames.h"
@@ -69,14 +68,6 @@ Json ProfileJson(std::uint16_t code) {
     return Json{{"code", code}, {"name", std::string(ProfileName(code))}};
 }
 
-std::string DateJson(const FirmwareDate& date) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", unsigned{date.year},
-                  unsigned{date.month}, unsigned{date.day}, unsigned{date.hour},
-                  unsigned{date.minute}, unsigned{date.second});
-    return text;
-}
-
 // Only the details the drive reported.
 Json DetailsJson(const DriveDetails& details) {
     Json json = Json::object();
@@ -100,7 +91,7 @@ Json DetailsJson(const DriveDetails& details) {
         json["microcodeUpgrade"] = std::move(upgrade);
     }
     if (details.firmwareDate)
-        json["firmwareDate"] = DateJson(*details.firmwareDate);
+        json["firmwareDate"] = FirmwareDateText(*details.firmwareDate, 'T');
     return json;
 }
 

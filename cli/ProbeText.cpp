@@ -78,14 +78,6 @@ std::string MicrocodeText(const std::optional<MicrocodeUpgrade>& upgrade) {
     return std::string("supported (M5: ") + std::string(YesNo(*upgrade->m5)) + ")";
 }
 
-std::string DateText(const FirmwareDate& date) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{date.year},
-                  unsigned{date.month}, unsigned{date.day}, unsigned{date.hour},
-                  unsigned{date.minute}, unsigned{date.second});
-    return text;
-}
-
 void PrintDetails(const DriveDetails& details, std::ostream& out) {
     Row(out, "Disc present", details.discPresent ? YesNo(*details.discPresent) : kNotReported);
     if (!details.currentProfile)
@@ -105,7 +97,8 @@ void PrintDetails(const DriveDetails& details, std::ostream& out) {
     }
     Row(out, "Microcode upgrade", MicrocodeText(details.microcodeUpgrade));
     Row(out, "Firmware date",
-        details.firmwareDate ? DateText(*details.firmwareDate) : std::string(kNotReported));
+        details.firmwareDate ? FirmwareDateText(*details.firmwareDate, ' ')
+                             : std::string(kNotReported));
 }
 
 }  // namespace

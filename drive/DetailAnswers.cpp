@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 #include "util/ByteOrder.h"
 
@@ -109,6 +110,14 @@ std::optional<FirmwareDate> DecodeFirmwareDate(std::span<const std::uint8_t> dat
                         static_cast<std::uint8_t>(hour),
                         static_cast<std::uint8_t>(minute),
                         static_cast<std::uint8_t>(second)};
+}
+
+std::string FirmwareDateText(const FirmwareDate& date, char separator) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u%c%02u:%02u:%02u", unsigned{date.year},
+                  unsigned{date.month}, unsigned{date.day}, separator, unsigned{date.hour},
+                  unsigned{date.minute}, unsigned{date.second});
+    return text;
 }
 
 std::optional<bool> DecodeMediaPresent(std::span<const std::uint8_t> answer) {

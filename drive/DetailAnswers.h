@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace quendra {
@@ -57,6 +58,9 @@ std::optional<bool> DecodeMicrocodeM5(std::span<const std::uint8_t> data);
 // The creation date of a Firmware Information feature's data (ASCII digits: century, year,
 // month, day, hour, minute, second); nullopt when a field is not digits or out of range.
 std::optional<FirmwareDate> DecodeFirmwareDate(std::span<const std::uint8_t> data);
+
+// "2011-03-08 14:22:07", with `separator` between the date and the time.
+std::string FirmwareDateText(const FirmwareDate& date, char separator);
 
 // Whether a medium is present, from a media-class event answer of GET EVENT STATUS
 // NOTIFICATION; nullopt when the answer carries no media event.

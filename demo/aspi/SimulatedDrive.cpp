@@ -237,16 +237,12 @@ DriveAnswer SimulatedDrive::EventStatus(std::span<const std::uint8_t> cdb,
     constexpr std::uint8_t kMediaClassRequest = 0x10;
     constexpr std::uint8_t kMediaClass = 0x04;
     constexpr std::uint8_t kNoEventAvailable = 0x80;
-    std::vector<std::uint8_t> answer(4, 0);
-    answer[3] = kMediaClassRequest;  // supported classes
-    if ((cdb[4] & kMediaClassRequest) == 0) {
-        answer[2] = kNoEventAvailable;
-    } else {
-        answer[2] = kMediaClass;
-        const std::uint8_t mediaPresent = table_.currentProfile != 0 ? 0x02 : 0x00;
-        answer.insert(answer.end(), {0x00, mediaPresent, 0x00, 0x00});
-    }
-    WriteBE16(answer, 0, static_cast<std::uint16_t>(answer.size() - 4));  // descriptor bytes
+    // Header: descriptor bytes that follow, class, supported classes; then the media event.
+    const std::uint8_t mediaPresent = table_.currentProfile != 0 ? 0x02 : 0x00;
+    std::vector<std::uint8_t> answer{0x00, 0x04,         kMediaClass, kMediaClassRequest,
+                                     0x00, mediaPresent, 0x00,        0x00};
+    if ((cdb[4] & kMediaClassRequest) == 0)
+        answer = {0x00, 0x00, kNoEventAvailable, kMediaClassRequest};
     return Reply(kGetEventStatus, answer, ReadBE16(cdb, 7), data);
 }
 
