@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -54,10 +53,21 @@ std::vector<std::string> OpticalNames(const fs::path& folder) {
 
 // At most the first 64 KiB of a file; "" when it cannot be read.
 std::string ReadSmallFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
     std::string text(kMaxFileBytes, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0)));
+    std::size_t filled = 0;
+    while (filled < text.size()) {
+        const ssize_t got = ::read(fd, text.data() + filled, text.size() - filled);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        filled += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    text.resize(filled);
     return text;
 }
 
