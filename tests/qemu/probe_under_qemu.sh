@@ -12,6 +12,7 @@
 # installs or downloads anything: scripts/setup.sh prepares both.
 #
 # usage: probe_under_qemu.sh QUENDRA_PROBE DRIVE_LINUX_TESTS
+# KEEP_QEMU_OUT=FOLDER keeps what the guest wrote there (to renew the files in expected/).
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -31,7 +32,7 @@ skip() {
 command -v qemu-system-x86_64 >/dev/null || skip "qemu-system-x86_64 is not installed"
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap '[ -n "${KEEP_QEMU_OUT:-}" ] && cp -r "$work/out" "$KEEP_QEMU_OUT"; rm -rf "$work"' EXIT
 # Without their debug sections the programs make a smaller image, which boots sooner.
 objcopy --strip-debug "$probe" "$work/quendra-probe" &&
     objcopy --strip-debug "$backend_tests" "$work/drive_linux_tests" || exit 1
