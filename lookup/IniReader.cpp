@@ -11,6 +11,7 @@ IniReader::IniReader(std::u16string_view text) {
             continue;
         if (line.front() == u'[' && line.back() == u']' && line.size() >= 2) {
             sections_.push_back({Trim(std::u16string_view(line).substr(1, line.size() - 2)), {}});
+            lastSection_[AsciiLower(sections_.back().name)] = sections_.size() - 1;
             continue;
         }
         if (sections_.empty())
@@ -33,14 +34,13 @@ std::vector<std::u16string> IniReader::SectionNames() const {
 
 std::u16string IniReader::ReadString(std::u16string_view section, std::u16string_view name,
                                      std::u16string_view fallback) const {
-    for (auto s = sections_.rbegin(); s != sections_.rend(); ++s) {
-        if (!EqualsNoCase(s->name, section))
-            continue;
-        for (auto e = s->entries.rbegin(); e != s->entries.rend(); ++e) {
-            if (EqualsNoCase(e->first, name))
-                return e->second;
-        }
-        break;
+    const auto found = lastSection_.find(AsciiLower(section));
+    if (found == lastSection_.end())
+        return std::u16string(fallback);
+    const auto& entries = sections_[found->second].entries;
+    for (auto e = entries.rbegin(); e != entries.rend(); ++e) {
+        if (EqualsNoCase(e->first, name))
+            return e->second;
     }
     return std::u16string(fallback);
 }

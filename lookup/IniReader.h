@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -19,7 +20,8 @@ public:
     // Section names in text order, once per occurrence (repeated names repeat).
     std::vector<std::u16string> SectionNames() const;
 
-    // The value of the last entry `name` in the last section `section`, or `fallback`.
+    // The value of the last entry `name` in the last section `section`, or `fallback`. The
+    // section is found through an index; its entries are searched from the last.
     std::u16string ReadString(std::u16string_view section, std::u16string_view name,
                               std::u16string_view fallback = {}) const;
 
@@ -29,6 +31,8 @@ private:
         std::vector<std::pair<std::u16string, std::u16string>> entries;
     };
     std::vector<Section> sections_;
+    // Letter-case-folded name -> index of the last section of that name.
+    std::unordered_map<std::u16string, std::size_t> lastSection_;
 };
 
 }  // namespace quendra

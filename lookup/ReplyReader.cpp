@@ -1,5 +1,8 @@
 #include "lookup/ReplyReader.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 #include "lookup/IniReader.h"
 #include "util/Charset.h"
 #include "util/TextRules.h"
@@ -73,15 +76,18 @@ std::optional<std::string> CharsetOfContentType(std::string_view contentType) {
 
 std::optional<std::string> CharsetOfHtml(std::string_view html) {
     const std::string lower = AsciiLower(html);
-    for (auto meta = lower.find("<meta"); meta != std::string::npos;
-         meta = lower.find("<meta", meta + 5)) {
-        const auto tagEnd = lower.find('>', meta);
+    // A tag runs to its ">" (or the end of the text). The search goes on after the tag, so
+    // every byte is looked at a bounded number of times; a "<meta" inside a tag without
+    // its own ">" would only find what the enclosing tag's search already found.
+    for (auto meta = lower.find("<meta"); meta != std::string::npos;) {
+        const auto tagEnd = std::min(lower.find('>', meta), lower.size());
         const std::string_view tag = std::string_view(lower).substr(meta, tagEnd - meta);
         for (auto at = tag.find("charset"); at != std::string_view::npos;
              at = tag.find("charset", at + 7)) {
             if (auto value = CharsetValueAt(tag, at))
                 return value;
         }
+        meta = lower.find("<meta", tagEnd);
     }
     return std::nullopt;
 }
@@ -119,12 +125,22 @@ std::u16string FillPlaceholders(std::u16string_view address, const ReportFields&
 std::vector<std::u16string> AddressesFromReply(std::u16string_view replyText,
                                                const ReportFields& words) {
     const IniReader reader(replyText);
+    // Every occurrence of a name reads the same (last) section, so each name is read and
+    // filled in once: a reply of many repeated sections costs no more than its length.
+    std::unordered_map<std::u16string, std::optional<std::u16string>> addressOf;
     std::vector<std::u16string> addresses;
     for (const auto& section : reader.SectionNames()) {
-        const std::u16string url = reader.ReadString(section, u"url");
-        if (!IsWebAddress(url))
+        auto [entry, added] = addressOf.try_emplace(AsciiLower(section));
+        if (added) {
+            const std::u16string url = reader.ReadString(section, u"url");
+            if (IsWebAddress(url))
+                entry->second = FillPlaceholders(url, words);
+        }
+        if (!entry->second)
             continue;
-        addresses.push_back(FillPlaceholders(url, words));
+        addresses.push_back(*entry->second);
+        if (addresses.size() == kMaxOpenedAddresses)
+            break;
     }
     return addresses;
 }

@@ -137,6 +137,30 @@ private slots:
         QCOMPARE(form.ButtonVextrel1->text(), QStringLiteral("Download Vextrel Now !"));
     }
 
+    void restoringFromMinimizedLeavesTheFocusWhereTheUserPutIt() {
+        auto platform = std::make_shared<FakeDrivePlatform>();
+        platform->AddDrive('D', Drive(drives::DvdReader()), ScsiAddress{1, 0, 0});
+        platform->AddDrive('E', Drive(drives::DvdBurner()), ScsiAddress{1, 1, 0});
+        Recorder recorder;
+        TFormMaster form(recorder.Services(platform));
+        form.PopulateBurners();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_COMPARE(QApplication::focusWidget(), form.ButtonVextrel1);
+
+        form.ComboBoxBurners->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(form.ComboBoxBurners->hasFocus());
+        form.showMinimized();
+        QTRY_VERIFY(form.isMinimized());
+        form.showNormal();
+        QTRY_VERIFY(!form.isMinimized());
+        // The window system shows the window again when it is restored.
+        QShowEvent restored;
+        QApplication::sendEvent(&form, &restored);
+        QApplication::processEvents();
+        QVERIFY(form.ComboBoxBurners->hasFocus());
+        QVERIFY(!form.ButtonVextrel1->hasFocus());
+    }
+
     void typedTextThatSelectsNothingGivesEmptyCaptions() {
         auto platform = std::make_shared<FakeDrivePlatform>();
         platform->AddDrive('D', Drive(drives::DvdReader()), ScsiAddress{1, 0, 0});
