@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds, tests and runs with.
-# Runs apt-get only when a package is missing; never prompts.
+# Runs apt-get only when a package is missing; never prompts. nginx-light and tinyproxy are
+# test servers: the tests start them as ordinary processes with their own configuration.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
   qt6-base-dev libboost-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
+  nginx-light tinyproxy curl openssl
 )
 
 missing=()
