@@ -9,6 +9,7 @@
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/http.hpp>
 #include <exception>
+#include <limits>
 
 #include "net/BeastExchange.h"
 #include "net/Connection.h"
@@ -373,7 +374,9 @@ struct HttpTransfer::State {
         Stage(TransferStage::ReceivingResponse);
         const auto prepare = [this](Parser& fresh) {
             fresh.header_limit(detail::kHeaderLimit);
-            fresh.body_limit(boost::none);
+            // No limit here: the caller caps what it keeps. (boost::none would compare as
+            // smaller than every Content-Length in this Beast version.)
+            fresh.body_limit(std::numeric_limits<std::uint64_t>::max());
             if (request.method == HttpMethod::Head)
                 fresh.skip(true);
         };
