@@ -2,14 +2,14 @@
 
 #include <unistd.h>
 
-#include <boost/asio.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
-#include <utility>
 
 namespace quendra::testing {
 
