@@ -464,7 +464,8 @@ struct HttpTransfer::State {
             const ConnectionKey key{
                 address.scheme, address.server,
                 route ? std::optional<HostAddress>(route->proxy) : std::nullopt};
-            if (!connected || !(*connected == key)) {
+            const bool reusing = connected && *connected == key;
+            if (!reusing) {
                 bool tunnelRefused = false;
                 if (auto failure = Connect(address, route, tunnelRefused))
                     return failure;
@@ -473,8 +474,13 @@ struct HttpTransfer::State {
                     return std::nullopt;
                 }
             }
-            if (auto failure = Exchange(address, route, authorization))
-                return failure;
+            if (auto failure = Exchange(address, route, authorization)) {
+                // A kept connection the server has closed meanwhile: once more on a new one.
+                if (!reusing || failure->kind != HttpFailureKind::Transfer)
+                    return failure;
+                CloseConnection();
+                continue;
+            }
 
             if (reply.status == 401 && !challengeAnswered && !request.username.empty() &&
                 !request.password.empty() && HasBasicChallenge(reply) &&

@@ -11,6 +11,8 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUENDRA_SANITIZE=ON
 cmake --build build/asan -j2
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
+# The transfer tests start real nginx and tinyproxy processes; here a missing one fails.
+export QUENDRA_REQUIRE_SERVERS=1
 ctest --test-dir build/asan -j2 --output-on-failure
 
 # The threaded tests (worker threads, hand-offs, network clients) under ThreadSanitizer.
