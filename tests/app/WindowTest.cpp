@@ -65,6 +65,13 @@ std::shared_ptr<FakeDrivePlatform> OneBurner() {
     return platform;
 }
 
+std::shared_ptr<FakeDrivePlatform> ReaderAndBurner() {
+    auto platform = std::make_shared<FakeDrivePlatform>();
+    platform->AddDrive('D', Drive(drives::DvdReader()), ScsiAddress{1, 0, 0});
+    platform->AddDrive('E', Drive(drives::DvdBurner()), ScsiAddress{1, 1, 0});
+    return platform;
+}
+
 HostAddress Loopback(const LoopbackHttpServer& server) {
     return HostAddress{"127.0.0.1", server.port()};
 }
@@ -138,11 +145,8 @@ private slots:
     }
 
     void restoringFromMinimizedLeavesTheFocusWhereTheUserPutIt() {
-        auto platform = std::make_shared<FakeDrivePlatform>();
-        platform->AddDrive('D', Drive(drives::DvdReader()), ScsiAddress{1, 0, 0});
-        platform->AddDrive('E', Drive(drives::DvdBurner()), ScsiAddress{1, 1, 0});
         Recorder recorder;
-        TFormMaster form(recorder.Services(platform));
+        TFormMaster form(recorder.Services(ReaderAndBurner()));
         form.PopulateBurners();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTRY_COMPARE(QApplication::focusWidget(), form.ButtonVextrel1);
@@ -162,11 +166,8 @@ private slots:
     }
 
     void typedTextThatSelectsNothingGivesEmptyCaptions() {
-        auto platform = std::make_shared<FakeDrivePlatform>();
-        platform->AddDrive('D', Drive(drives::DvdReader()), ScsiAddress{1, 0, 0});
-        platform->AddDrive('E', Drive(drives::DvdBurner()), ScsiAddress{1, 1, 0});
         Recorder recorder;
-        TFormMaster form(recorder.Services(platform));
+        TFormMaster form(recorder.Services(ReaderAndBurner()));
         form.PopulateBurners();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 
