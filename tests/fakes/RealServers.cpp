@@ -135,7 +135,8 @@ std::string NginxServer::Log() const {
     return ReadAll(folder_ + "/error.log") + ReadAll(folder_ + "/nginx.out");
 }
 
-TinyProxy::TinyProxy(const std::string& workFolder) : folder_(workFolder) {
+TinyProxy::TinyProxy(const std::string& workFolder, const std::string& basicAuth)
+    : folder_(workFolder) {
     const auto tinyproxy = FindProgram("tinyproxy");
     if (!tinyproxy)
         return;
@@ -143,7 +144,8 @@ TinyProxy::TinyProxy(const std::string& workFolder) : folder_(workFolder) {
     std::ofstream(folder_ + "/tinyproxy.conf")
         << "Port " << port_ << "\nListen 127.0.0.1\nTimeout 30\nMaxClients 16\n"
         << "Allow 127.0.0.1\nLogLevel Info\nLogFile \"" << folder_ << "/tinyproxy.log\"\n"
-        << "PidFile \"" << folder_ << "/tinyproxy.pid\"\n";
+        << "PidFile \"" << folder_ << "/tinyproxy.pid\"\n"
+        << (basicAuth.empty() ? std::string() : "BasicAuth " + basicAuth + "\n");
     process_ = StartBounded({*tinyproxy, "-d", "-c", folder_ + "/tinyproxy.conf"},
                             folder_ + "/tinyproxy.out");
     ready_ = WaitForPort(port_);

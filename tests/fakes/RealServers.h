@@ -54,7 +54,8 @@ private:
 
 class TinyProxy {
 public:
-    explicit TinyProxy(const std::string& workFolder);
+    // `basicAuth` "user password": the proxy asks for these credentials (407).
+    explicit TinyProxy(const std::string& workFolder, const std::string& basicAuth = {});
     bool Ready() const { return ready_; }
     std::uint16_t Port() const { return port_; }
     std::string Log() const;

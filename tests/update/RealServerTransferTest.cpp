@@ -214,6 +214,37 @@ TEST_F(RealServerTransfer, ThroughTinyproxy) {
         << log;
     EXPECT_NE(log.find("CONNECT localhost:" + std::to_string(nginx->TlsPort())), std::string::npos)
         << log;
+
+    // A proxy that wants credentials: 407 without them, the file with them.
+    std::filesystem::create_directories(folder_->File("tinyproxy-auth"));
+    TinyProxy guarded(folder_->File("tinyproxy-auth"), "proxyuser proxysecret");
+    ASSERT_TRUE(guarded.Ready()) << guarded.Log();
+    for (const std::string credentials : {"none", "given", "asked"}) {
+        SCOPED_TRACE(credentials);
+        TupCustomHTTP http;
+        http.URL = Url("http", nginx->Port(), "/small.txt");
+        http.Proxy.AccessType = TupHTTPAccessType::atUseProxy;
+        http.Proxy.ProxyServer = u"127.0.0.1";
+        http.Proxy.ProxyPort = guarded.Port();
+        if (credentials == "given") {
+            http.Proxy.ProxyUsername = u"proxyuser";
+            http.Proxy.ProxyPassword = u"proxysecret";
+        } else if (credentials == "asked") {
+            http.OnProxyAuthenticationRequest = [](TupCustomHTTP&, std::u16string& user,
+                                                   std::u16string& password, bool& tryAgain) {
+                user = u"proxyuser";
+                password = u"proxysecret";
+                tryAgain = true;
+            };
+        }
+        const auto record = Fetch(http);
+        if (credentials == "none") {
+            EXPECT_EQ(record.events, (Events{"Error", "Failed"}));
+            EXPECT_EQ(record.errorStatus, 407);
+        } else {
+            EXPECT_EQ(record.events, Events{"Done"}) << http.ErrorText() << guarded.Log();
+        }
+    }
 }
 
 }  // namespace
