@@ -34,7 +34,12 @@ const Shape kShapes[] = {
     // Distinct sections, none with a usable address: every section is read.
     {"text/plain",
      [](std::size_t size) {
-         return Fill(size, [](std::size_t i) { return "[s" + std::to_string(i) + "]\nurl=x\n"; });
+         return Fill(size, [](std::size_t i) {
+             std::string piece = "[s";
+             piece += std::to_string(i);
+             piece += "]\nurl=x\n";
+             return piece;
+         });
      }},
     // One name repeated, its last section holding many entries without "url".
     {"text/plain",
@@ -42,7 +47,14 @@ const Shape kShapes[] = {
          std::string text = Fill(size / 2, [](std::size_t) { return std::string("[s]\n"); });
          text += "[s]\n";
          return Fill(
-             size, [](std::size_t i) { return "k" + std::to_string(i) + "=v\n"; }, std::move(text));
+             size,
+             [](std::size_t i) {
+                 std::string piece = "k";
+                 piece += std::to_string(i);
+                 piece += "=v\n";
+                 return piece;
+             },
+             std::move(text));
      }},
     // An HTML reply of "<meta" tags that never close, and charset words without a value.
     {"text/html",
