@@ -1,8 +1,10 @@
 #pragma once
 
 // The lookup reply read as INI-style text: "[name]" lines open sections, "name=value"
-// lines are entries. Names match without regard to letter case.
+// lines are entries. Names match without regard to letter case. Reading is linear in the
+// text's length; so is reading every section's entry through the index functions.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,19 +22,29 @@ public:
     // Section names in text order, once per occurrence (repeated names repeat).
     std::vector<std::u16string> SectionNames() const;
 
-    // The value of the last entry `name` in the last section `section`, or `fallback`. The
-    // section is found through an index; its entries are searched from the last.
+    // The value of the last entry `name` in the last section `section`, or `fallback`.
     std::u16string ReadString(std::u16string_view section, std::u16string_view name,
                               std::u16string_view fallback = {}) const;
+
+    // The sections by their place in the text (0 .. SectionCount() - 1).
+    std::size_t SectionCount() const { return sections_.size(); }
+    // The place of the last section whose name is that of section `index`: the one every
+    // look-up by that name reads.
+    std::size_t LastSectionNamedAs(std::size_t index) const;
+    // The value of the last entry `name` in section `index`, or `fallback`.
+    std::u16string_view EntryOf(std::size_t index, std::u16string_view name,
+                                std::u16string_view fallback = {}) const;
 
 private:
     struct Section {
         std::u16string name;
+        std::size_t nameId = 0;
         std::vector<std::pair<std::u16string, std::u16string>> entries;
     };
     std::vector<Section> sections_;
-    // Letter-case-folded name -> index of the last section of that name.
-    std::unordered_map<std::u16string, std::size_t> lastSection_;
+    // Letter-case-folded name -> its id; the last section of each id.
+    std::unordered_map<std::u16string, std::size_t> nameIds_;
+    std::vector<std::size_t> lastOfName_;
 };
 
 }  // namespace quendra

@@ -1,7 +1,6 @@
 #include "lookup/ReplyReader.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "lookup/IniReader.h"
 #include "util/Charset.h"
@@ -125,20 +124,23 @@ std::u16string FillPlaceholders(std::u16string_view address, const ReportFields&
 std::vector<std::u16string> AddressesFromReply(std::u16string_view replyText,
                                                const ReportFields& words) {
     const IniReader reader(replyText);
-    // Every occurrence of a name reads the same (last) section, so each name is read and
-    // filled in once: a reply of many repeated sections costs no more than its length.
-    std::unordered_map<std::u16string, std::optional<std::u16string>> addressOf;
+    // Every occurrence of a name reads the same (last) section, so each such section is
+    // read and filled in once: a reply of many repeated sections costs no more than its
+    // length.
+    std::vector<std::optional<std::u16string>> addressOf(reader.SectionCount());
+    std::vector<bool> read(reader.SectionCount());
     std::vector<std::u16string> addresses;
-    for (const auto& section : reader.SectionNames()) {
-        auto [entry, added] = addressOf.try_emplace(AsciiLower(section));
-        if (added) {
-            const std::u16string url = reader.ReadString(section, u"url");
+    for (std::size_t i = 0; i < reader.SectionCount(); ++i) {
+        const std::size_t last = reader.LastSectionNamedAs(i);
+        if (!read[last]) {
+            read[last] = true;
+            const std::u16string_view url = reader.EntryOf(last, u"url");
             if (IsWebAddress(url))
-                entry->second = FillPlaceholders(url, words);
+                addressOf[last] = FillPlaceholders(url, words);
         }
-        if (!entry->second)
+        if (!addressOf[last])
             continue;
-        addresses.push_back(*entry->second);
+        addresses.push_back(*addressOf[last]);
         if (addresses.size() == kMaxOpenedAddresses)
             break;
     }
