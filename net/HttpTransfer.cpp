@@ -34,6 +34,9 @@ using detail::Clock;
 // keep the connection for the next hop; a longer one closes it instead.
 constexpr std::size_t kDiscardLimit = 64 * 1024;
 
+// Room for what one read from the socket may bring.
+constexpr std::size_t kReadBufferSize = 256 * 1024;
+
 std::string Base64(std::string_view text) {
     std::string out(4 * ((text.size() + 2) / 3) + 1, '\0');
     const int written = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
@@ -110,7 +113,11 @@ struct HttpTransfer::State {
     std::atomic<int> handle{-1};
     bool opened = false;
 
-    explicit State(TransferRequest r) : request(std::move(r)) {}
+    explicit State(TransferRequest r) : request(std::move(r)) {
+        // The socket reads as much as this buffer has room for: a small one (it would stay
+        // small, since the body leaves it at once) makes one system call per few hundred bytes.
+        buffer.reserve(kReadBufferSize);
+    }
 
     void Stage(TransferStage stage, const std::string& data = {}) {
         if (request.onStage)
@@ -426,6 +433,21 @@ struct HttpTransfer::State {
         auto& body = parser->get().body();
         body.data = data;
         body.size = size;
+        // What has already arrived is parsed here, without a round through the io_context.
+        while (body.size > 0 && !parser->is_done() && buffer.size() > 0) {
+            beast::error_code ec;
+            const std::size_t used = parser->put(buffer.data(), ec);
+            buffer.consume(used);
+            if (ec == http::error::need_more || ec == http::error::need_buffer)
+                break;
+            if (ec) {
+                const std::size_t got = size - body.size;
+                body.data = nullptr;
+                return {got, Describe(StepError{ec}, "body")};
+            }
+            if (used == 0)
+                break;
+        }
         while (body.size > 0 && !parser->is_done()) {
             const auto read = Step(request.limits.receive, [&](auto handler) {
                 WithStream(
