@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
-#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -240,7 +239,6 @@ public:
 
 private:
     // Per-run state lives in an object shared with the worker (see upThread.h).
-    friend struct detail::HttpRun;
     void Complete(const std::shared_ptr<detail::HttpRun>& run);
     void FinishAbort(const std::shared_ptr<detail::HttpRun>& run);
     void WaitTimedOut(bool& terminate);

@@ -360,6 +360,38 @@ TEST(TransferEngine, RequestFieldsAndWorkerNotifications) {
     }
 }
 
+TEST(TransferEngine, HandlersStartTheNextTransfer) {
+    LoopbackHttpServer server([](const RecordedRequest& request, std::size_t) {
+        if (request.RequestLine().find("/missing") != std::string::npos)
+            return ServerReply::Text(404, "Not Found", "");
+        return ServerReply::Text(200, "OK", request.RequestLine().substr(4, 3));
+    });
+    TempFolder folder;
+    TupCustomHTTP http;
+    std::vector<std::string> seen;
+    // /a into memory; from its Done /missing into a file; from that Error /b into a file.
+    http.OnHTTPDone = [&](TupCustomHTTP& sender, const std::string&, std::uint32_t,
+                          const std::string* memory) {
+        seen.push_back("Done " + (memory ? *memory : ReadFile(folder.File("b.uTMP"))));
+        if (seen.size() == 1) {
+            sender.ResetTransfer();
+            sender.URL = Address(server, "/missing");
+            sender.FileName = U16(folder.File("b.uTMP"));
+            EXPECT_TRUE(sender.StartTransfer());
+        }
+    };
+    http.OnHTTPError = [&](TupCustomHTTP& sender, int status, const std::string*) {
+        seen.push_back("Error " + std::to_string(status));
+        sender.ResetTransfer();
+        sender.URL = Address(server, "/b");
+        EXPECT_TRUE(sender.StartTransfer());
+    };
+    http.URL = Address(server, "/a");
+    ASSERT_TRUE(http.StartTransfer());
+    ASSERT_TRUE(RunUiLoopUntil([&] { return seen.size() == 3 && !http.IsBusy(); }, 20s));
+    EXPECT_EQ(seen, (std::vector<std::string>{"Done /a ", "Error 404", "Done /b "}));
+}
+
 TEST(TransferEngine, HeaderHandlerDeclines) {
     LoopbackHttpServer server([](const RecordedRequest&, std::size_t) {
         return ServerReply::Text(
