@@ -1,16 +1,10 @@
 // The transfer engine against a scripted server on 127.0.0.1: how every kind of answer and
 // fault ends, credentials, the 416 probe, resume, declining, aborting and the worker's
 // notifications.
-#include <arpa/inet.h>
-#include <dirent.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <boost/asio.hpp>
+#include <utility>
 
 #include "tests/fakes/LoopbackHttpServer.h"
 #include "tests/update/TransferRig.h"
@@ -444,32 +438,7 @@ TEST(TransferEngine, FileAddresses) {
     }
 }
 
-// The sockets of this process without FD_CLOEXEC, leaving out the test server's own (those
-// whose local port is `serverPort`).
-int SocketsWithoutCloseOnExec(std::uint16_t serverPort) {
-    int count = 0;
-    DIR* fds = opendir("/proc/self/fd");
-    while (const dirent* entry = readdir(fds)) {
-        const int fd = std::atoi(entry->d_name);
-        struct stat info {};
-        if (entry->d_name[0] == '.' || fd == dirfd(fds) || fstat(fd, &info) != 0 ||
-            !S_ISSOCK(info.st_mode)) {
-            continue;
-        }
-        sockaddr_storage local{};
-        socklen_t length = sizeof local;
-        getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length);
-        const auto port =
-            ntohs(local.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&local)->sin6_port
-                                              : reinterpret_cast<sockaddr_in*>(&local)->sin_port);
-        if (port != serverPort && (fcntl(fd, F_GETFD) & FD_CLOEXEC) == 0)
-            ++count;
-    }
-    closedir(fds);
-    return count;
-}
-
-TEST(TransferEngine, AbortsAtOnceAndEverySocketIsCloseOnExec) {
+TEST(TransferEngine, AbortsAtOnce) {
     LoopbackHttpServer server([](const RecordedRequest&, std::size_t) {
         ServerReply reply{"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" +
                           std::string(1000, 'x')};
@@ -482,13 +451,11 @@ TEST(TransferEngine, AbortsAtOnceAndEverySocketIsCloseOnExec) {
         TransferRecord record;
         TupCustomHTTP http;
         Record(http, record);
-        int unflagged = -1;
+        bool aborting = false;
         http.OnHTTPProgress = [&](TupCustomHTTP& sender, const TupHTTPProgress&,
                                   const std::string*) {
-            if (unflagged < 0) {
-                unflagged = SocketsWithoutCloseOnExec(server.port());
+            if (!std::exchange(aborting, true))
                 sender.AbortTransfer(true, immediately);
-            }
         };
         http.URL = Address(server);
         http.FileName = U16(target);
@@ -498,7 +465,6 @@ TEST(TransferEngine, AbortsAtOnceAndEverySocketIsCloseOnExec) {
         ASSERT_TRUE(RunUiLoopUntil([&] { return !record.events.empty(); }, 10s));
         EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
         EXPECT_EQ(record.events, Events{"Aborted"});
-        EXPECT_EQ(unflagged, 0);
         EXPECT_FALSE(std::filesystem::exists(target));
         // The next run starts at once.
         TransferRecord next;
