@@ -1,5 +1,7 @@
 #include "lookup/IniReader.h"
 
+#include <algorithm>
+
 #include "util/TextRules.h"
 
 namespace quendra {
@@ -32,20 +34,24 @@ void ForEachLine(std::u16string_view text, Visit&& visit) {
 
 }  // namespace
 
-IniReader::IniReader(std::u16string_view text) {
-    ForEachLine(text, [&](std::u16string_view rawLine) {
+IniReader::IniReader(std::u16string_view text) : text_(text), lowerText_(AsciiLower(text)) {
+    const std::u16string_view all(text_);
+    // The same place in the lower-case copy.
+    const auto lower = [&](std::u16string_view part) {
+        return std::u16string_view(lowerText_).substr(part.data() - all.data(), part.size());
+    };
+    ForEachLine(all, [&](std::u16string_view rawLine) {
         const auto line = TrimView(rawLine);
         if (line.empty() || line.front() == u';')
             return;
         if (line.front() == u'[' && line.back() == u']' && line.size() >= 2) {
-            Section section{std::u16string(TrimView(line.substr(1, line.size() - 2))), 0, {}};
-            const auto [id, added] =
-                nameIds_.try_emplace(AsciiLower(section.name), lastOfName_.size());
+            Section section{TrimView(line.substr(1, line.size() - 2)), 0, entries_.size(), 0};
+            const auto [id, added] = nameIds_.try_emplace(lower(section.name), lastOfName_.size());
             if (added)
                 lastOfName_.push_back(0);
             section.nameId = id->second;
             lastOfName_[section.nameId] = sections_.size();
-            sections_.push_back(std::move(section));
+            sections_.push_back(section);
             return;
         }
         if (sections_.empty())
@@ -53,8 +59,8 @@ IniReader::IniReader(std::u16string_view text) {
         const auto eq = line.find(u'=');
         if (eq == std::u16string_view::npos)
             return;  // part of the section, but never an entry
-        sections_.back().entries.emplace_back(TrimView(line.substr(0, eq)),
-                                              TrimView(line.substr(eq + 1)));
+        entries_.push_back({TrimView(line.substr(0, eq)), TrimView(line.substr(eq + 1))});
+        ++sections_.back().entryCount;
     });
 }
 
@@ -62,7 +68,7 @@ std::vector<std::u16string> IniReader::SectionNames() const {
     std::vector<std::u16string> names;
     names.reserve(sections_.size());
     for (const auto& section : sections_)
-        names.push_back(section.name);
+        names.emplace_back(section.name);
     return names;
 }
 
@@ -72,17 +78,18 @@ std::size_t IniReader::LastSectionNamedAs(std::size_t index) const {
 
 std::u16string_view IniReader::EntryOf(std::size_t index, std::u16string_view name,
                                        std::u16string_view fallback) const {
-    const auto& entries = sections_[index].entries;
-    for (auto e = entries.rbegin(); e != entries.rend(); ++e) {
-        if (EqualsNoCase(e->first, name))
-            return e->second;
+    const Section& section = sections_[index];
+    for (std::size_t i = section.firstEntry + section.entryCount; i > section.firstEntry; --i) {
+        if (EqualsNoCase(entries_[i - 1].name, name))
+            return entries_[i - 1].value;
     }
     return fallback;
 }
 
 std::u16string IniReader::ReadString(std::u16string_view section, std::u16string_view name,
                                      std::u16string_view fallback) const {
-    const auto found = nameIds_.find(AsciiLower(section));
+    const std::u16string folded = AsciiLower(section);
+    const auto found = nameIds_.find(folded);
     if (found == nameIds_.end())
         return std::u16string(fallback);
     return std::u16string(EntryOf(lastOfName_[found->second], name, fallback));

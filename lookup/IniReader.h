@@ -2,13 +2,14 @@
 
 // The lookup reply read as INI-style text: "[name]" lines open sections, "name=value"
 // lines are entries. Names match without regard to letter case. Reading is linear in the
-// text's length; so is reading every section's entry through the index functions.
+// text's length, and so is reading every section's entry through the index functions: the
+// reader keeps one copy of the text (and one in lower case for the names' index) and
+// refers into it, so a text of many small sections makes no allocation per section.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 namespace quendra {
@@ -18,6 +19,8 @@ public:
     // Lines end at CR LF, CR or LF; U+0000 ends the text. Lines are trimmed; empty lines,
     // lines beginning with ";" and lines before the first section are skipped.
     explicit IniReader(std::u16string_view text);
+    IniReader(const IniReader&) = delete;
+    IniReader& operator=(const IniReader&) = delete;
 
     // Section names in text order, once per occurrence (repeated names repeat).
     std::vector<std::u16string> SectionNames() const;
@@ -37,14 +40,21 @@ public:
 
 private:
     struct Section {
-        std::u16string name;
+        std::u16string_view name;  // in text_
         std::size_t nameId = 0;
-        std::vector<std::pair<std::u16string, std::u16string>> entries;
+        std::size_t firstEntry = 0;  // in entries_
+        std::size_t entryCount = 0;
     };
+    struct Entry {
+        std::u16string_view name;  // in text_
+        std::u16string_view value;
+    };
+    const std::u16string text_;
+    const std::u16string lowerText_;  // the names' index refers into this
     std::vector<Section> sections_;
-    // Letter-case-folded name -> its id; the last section of each id.
-    std::unordered_map<std::u16string, std::size_t> nameIds_;
-    std::vector<std::size_t> lastOfName_;
+    std::vector<Entry> entries_;
+    std::unordered_map<std::u16string_view, std::size_t> nameIds_;  // folded name -> id
+    std::vector<std::size_t> lastOfName_;                           // id -> last section
 };
 
 }  // namespace quendra
