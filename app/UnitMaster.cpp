@@ -226,6 +226,11 @@ void TFormMaster::FormCreate(QObject*) {
 
 void TFormMaster::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Only the first show places the focus; a restore from minimized (another show
+    // event) leaves it where the user put it.
+    if (shownBefore_)
+        return;
+    shownBefore_ = true;
     FormShow(this);
 }
 

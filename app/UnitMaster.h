@@ -71,6 +71,7 @@ private:
     void ShowFailure(const std::u16string& text);
 
     FormServices services_;
+    bool shownBefore_ = false;
 };
 
 }  // namespace quendra
