@@ -1,0 +1,157 @@
+#include "update/StartupGate.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "update/UrlListFile.h"
+#include "util/Unicode.h"
+
+namespace quendra {
+namespace {
+
+constexpr auto kPauseBetweenOpens = std::chrono::milliseconds(200);
+
+std::string Bool(bool value) {
+    return value ? "true" : "false";
+}
+
+std::string Number(long long value) {
+    return std::to_string(value);
+}
+
+std::string List(const TupStringList& list) {
+    std::string text = "[";
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (i != 0)
+            text += '|';
+        text += TraceText(list[i]);
+    }
+    return text + "]";
+}
+
+}  // namespace
+
+std::string TraceText(std::u16string_view text) {
+    std::string escaped;
+    for (const char c : Utf16ToUtf8(text)) {
+        switch (c) {
+            case '\r': escaped += "\\r"; break;
+            case '\n': escaped += "\\n"; break;
+            case '\t': escaped += "\\t"; break;
+            case '\\': escaped += "\\\\"; break;
+            default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string TraceDate(TDateTime date) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.6f", date);
+    return text;
+}
+
+std::u16string InfoFileAddress(const HostAddress& updateHost) {
+    return u"http://" + Utf8ToUtf16(HostFieldValue(updateHost)) + u"/update-qndr.php";
+}
+
+StartupGate::StartupGate(TupAutoUpdater& updater, StartupGateActions actions)
+    : updater_(updater), actions_(std::move(actions)) {
+    Bind();
+}
+
+void StartupGate::Start(const std::u16string& programVersion, const std::u16string& infoFileURL) {
+    updater_.VersionNumber = programVersion;
+    updater_.InfoFileURL = infoFileURL;
+    updater_.CheckUpdate(false);
+}
+
+void StartupGate::Trace(const std::string& line) const {
+    if (actions_.trace)
+        actions_.trace(line);
+}
+
+void StartupGate::Populate() {
+    if (decided_)
+        return;
+    decided_ = true;
+    if (actions_.populate)
+        actions_.populate();
+}
+
+void StartupGate::Bind() {
+    TupAutoUpdater& u = updater_;
+    u.OnBeginUpgrade = [this](TupAutoUpdater&, const std::u16string& message,
+                              TupUpgradeMethod method, TupStringList& files, bool& canUpgrade) {
+        canUpgrade = true;
+        Trace("OnBeginUpgrade UpgradeMsg=" + TraceText(message) +
+              " UpgradeMethod=" + Number(static_cast<int>(method)) + " Files=" + List(files) +
+              " CanUpgrade=" + Bool(canUpgrade));
+    };
+    u.OnFileStart = [this](TupAutoUpdater&, const std::u16string& url, std::int32_t size,
+                           TDateTime time, bool& canUpgrade) {
+        canUpgrade = IsUrlListAddress(url);
+        Trace("OnFileStart FileURL=" + TraceText(url) + " FileSize=" + Number(size) +
+              " FileTime=" + TraceDate(time) + " CanUpgrade=" + Bool(canUpgrade));
+    };
+    u.OnFileDone = [this](TupAutoUpdater&, const std::u16string& fileName) {
+        Trace("OnFileDone FileName=" + TraceText(fileName));
+        FileDone(fileName);
+    };
+    u.OnEndUpgrade = [this](TupAutoUpdater&, bool& restart) {
+        restart = false;
+        Trace("OnEndUpgrade RestartImediately=" + Bool(restart));
+    };
+    u.OnHostUnreachable = [this](TupAutoUpdater&, const std::u16string& url,
+                                 const std::u16string& host) {
+        Trace("OnHostUnreachable URL=" + TraceText(url) + " Hostname=" + TraceText(host));
+        Populate();
+    };
+    u.OnNoInfoFile = [this](TupAutoUpdater&) {
+        Trace("OnNoInfoFile");
+        Populate();
+    };
+    u.OnNoUpdateAvailable = [this](TupAutoUpdater&) {
+        Trace("OnNoUpdateAvailable");
+        Populate();
+    };
+    u.OnLaterUpgrade = [this](TupAutoUpdater&) { Trace("OnLaterUpgrade"); };
+    u.OnDoOwnCloseAppMethod = [this](TupAutoUpdater&) { Trace("OnDoOwnCloseAppMethod"); };
+    u.OnAfterRestart = [this](TupAutoUpdater&) { Trace("OnAfterRestart"); };
+    u.OnAborted = [this](TupAutoUpdater&) { Trace("OnAborted"); };
+    u.OnConnLost = [this](TupAutoUpdater&) { Trace("OnConnLost"); };
+    u.OnLostFile = [this](TupAutoUpdater&, const std::u16string& url, std::int32_t code,
+                          bool& continueUpgrade) {
+        Trace("OnLostFile FileURL=" + TraceText(url) + " ErrorCode=" + Number(code) +
+              " ContinueUpgrade=" + Bool(continueUpgrade));
+    };
+    u.OnPasswordRequest = [this](TupAutoUpdater&, const std::u16string& realm, bool& tryAgain) {
+        Trace("OnPasswordRequest Realm=" + TraceText(realm) + " TryAgain=" + Bool(tryAgain));
+    };
+    // Outcomes that raise none of the events above end with the component at rest.
+    u.OnSessionAtRest = [this](TupAutoUpdater&) { Populate(); };
+}
+
+void StartupGate::FileDone(const std::u16string& fileName) {
+    if (!IsUrlListFile(fileName))
+        return;
+    const auto lines = ReadUrlListFile(fileName);
+    if (!lines)
+        return;  // the session goes on; once at rest, the window is populated
+    decided_ = true;
+    for (const auto& address : UrlListAddresses(*lines)) {
+        if (actions_.open)
+            actions_.open(address);
+        if (actions_.pause)
+            actions_.pause(kPauseBetweenOpens);
+    }
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::path(Utf16ToUtf8(fileName)), ignored);
+    updater_.AbortUpgrade(true);
+    if (actions_.message)
+        actions_.message(std::u16string(kUpdateMessage));
+    if (actions_.end)
+        actions_.end();
+}
+
+}  // namespace quendra

@@ -1,0 +1,68 @@
+#pragma once
+
+// The window's side of the start-up update check, shared by the window and quendra-probe:
+// it starts the check and decides what each outcome means. No update, no information file
+// and an unreachable host let the program start normally (populate). An update delivers the
+// URL list file: its addresses are opened, the user is told to update, and the program ends
+// without its window ever shown. Only the URL list file is accepted; the component may never
+// restart the program. Every other outcome (a lost connection, every file declined, a list
+// under another local name, a redirect to a web page, a file that cannot be fetched, a list
+// that cannot be read) ends with the component at rest and no decision: the program then
+// starts normally too, so it never stays hidden with no way to end it.
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "net/HostAddress.h"
+#include "update/HandOff.h"
+#include "update/upAutoUpdater.h"
+
+namespace quendra {
+
+inline constexpr std::u16string_view kUpdateMessage = u"Please update with the latest version.";
+
+struct StartupGateActions {
+    std::function<void()> populate;                             // fill and show the window
+    std::function<void(const std::u16string&)> open;            // hand an address to the desktop
+    std::function<void(const std::u16string&)> message;         // a message box; returns when closed
+    std::function<void()> end;                                  // close the window: the program ends
+    std::function<void(std::chrono::milliseconds)> pause = ServeEventsFor;  // wait, serving events
+    std::function<void(const std::string&)> trace;              // each event as a line (optional)
+};
+
+class StartupGate {
+public:
+    // Binds the handlers to every event of `updater` (the window acts on seven of them).
+    StartupGate(TupAutoUpdater& updater, StartupGateActions actions);
+    StartupGate(const StartupGate&) = delete;
+    StartupGate& operator=(const StartupGate&) = delete;
+
+    // Gives the component the program's version and the information address, and starts the
+    // check without waiting for it.
+    void Start(const std::u16string& programVersion, const std::u16string& infoFileURL);
+
+    // The window was populated, or the program ends.
+    bool Decided() const { return decided_; }
+
+private:
+    void Bind();
+    void Populate();
+    void FileDone(const std::u16string& fileName);
+    void Trace(const std::string& line) const;
+
+    TupAutoUpdater& updater_;
+    StartupGateActions actions_;
+    bool decided_ = false;
+};
+
+// "http://<update host>/update-qndr.php"; the host carries its port when it is not 80.
+std::u16string InfoFileAddress(const HostAddress& updateHost);
+
+// One event as a line: its name, then " Name=value" for each argument. Texts in UTF-8 with
+// CR, LF, TAB and backslash written as \r \n \t \\; dates with six decimals.
+std::string TraceText(std::u16string_view text);
+std::string TraceDate(TDateTime date);
+
+}  // namespace quendra
