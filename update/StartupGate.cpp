@@ -51,6 +51,20 @@ std::string TraceDate(TDateTime date) {
     return text;
 }
 
+void ApplyStartupCheckSettings(TupAutoUpdater& updater) {
+    updater.CacheOptions = {TupCacheOption::coAlwaysReload,
+                            TupCacheOption::coReloadIfNoExpireInformation,
+                            TupCacheOption::coReloadUpdatedObjects,
+                            TupCacheOption::coPragmaNoCache,
+                            TupCacheOption::coNoCacheWrite,
+                            TupCacheOption::coCreateTempFilesIfCantCache};
+    updater.VersionControl = TupAutoUpdaterVersionControl::byNumber;
+    updater.VersionDate = u"04/28/2008";
+    updater.VersionDateAutoSet = false;
+    updater.ShowMessages = {};
+    updater.Wizard.Enabled = false;
+}
+
 std::u16string InfoFileAddress(const HostAddress& updateHost) {
     return u"http://" + Utf8ToUtf16(HostFieldValue(updateHost)) + u"/update-qndr.php";
 }

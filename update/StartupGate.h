@@ -57,6 +57,10 @@ private:
     bool decided_ = false;
 };
 
+// The component's settings as the window's form gives them: reload every time, no caching,
+// version compared by number, no message of its own, no wizard.
+void ApplyStartupCheckSettings(TupAutoUpdater& updater);
+
 // "http://<update host>/update-qndr.php"; the host carries its port when it is not 80.
 std::u16string InfoFileAddress(const HostAddress& updateHost);
 

@@ -1,0 +1,14 @@
+#pragma once
+
+// Starting another program without waiting for it.
+
+#include <string>
+#include <vector>
+
+namespace quendra::linux_impl {
+
+// Starts arguments[0] (searched along PATH when it has no "/") with the arguments, detached,
+// never through a shell. False when it could not be started.
+bool StartDetached(const std::vector<std::string>& arguments);
+
+}  // namespace quendra::linux_impl
