@@ -17,11 +17,14 @@ namespace {
 // come to rest.
 constexpr auto kLongestCheck = std::chrono::minutes(5);
 
-// The component's own opening of a web page (an update delivered by redirect) is not done.
+// Nothing is opened or started, the component's own opening of a web page (an update
+// delivered by redirect) included.
 class PrintingPlatform final : public UpdaterPlatform {
 public:
     explicit PrintingPlatform(const UpdaterPlatform& system) : system_(system) {}
     void OpenWebPage(const std::u16string&) const override {}
+    bool StartProgram(const std::vector<std::u16string>&, bool) const override { return false; }
+    bool IsOnline() const override { return system_.IsOnline(); }
     bool SetFileTime(const std::u16string& path, TDateTime moment) const override {
         return system_.SetFileTime(path, moment);
     }
@@ -33,6 +36,10 @@ private:
 }  // namespace
 
 int RunCheckUpdate(std::ostream& out) {
+    if (!UpdateCheckEnabled()) {
+        out << "The update check is switched off in this build.\n";
+        return 0;
+    }
     return RunCheckUpdate(out, GetModuleVersionString(ProgramFilePath()),
                           InfoFileAddress(UpdateHost()), {});
 }
@@ -55,7 +62,9 @@ int RunCheckUpdate(std::ostream& out, const std::u16string& programVersion,
         actions.open = [&](const std::u16string& address) {
             print("OPEN " + Utf16ToUtf8(address));
         };
-        actions.message = [&](const std::u16string& text) { print("MESSAGE " + Utf16ToUtf8(text)); };
+        actions.message = [&](const std::u16string& text) {
+            print("MESSAGE " + Utf16ToUtf8(text));
+        };
         actions.end = [&] { finished = true; };
         actions.trace = print;
         StartupGate gate(updater, actions);

@@ -35,11 +35,20 @@ std::string TraceText(std::u16string_view text) {
     std::string escaped;
     for (const char c : Utf16ToUtf8(text)) {
         switch (c) {
-            case '\r': escaped += "\\r"; break;
-            case '\n': escaped += "\\n"; break;
-            case '\t': escaped += "\\t"; break;
-            case '\\': escaped += "\\\\"; break;
-            default: escaped += c;
+            case '\r':
+                escaped += "\\r";
+                break;
+            case '\n':
+                escaped += "\\n";
+                break;
+            case '\t':
+                escaped += "\\t";
+                break;
+            case '\\':
+                escaped += "\\\\";
+                break;
+            default:
+                escaped += c;
         }
     }
     return escaped;
@@ -52,12 +61,10 @@ std::string TraceDate(TDateTime date) {
 }
 
 void ApplyStartupCheckSettings(TupAutoUpdater& updater) {
-    updater.CacheOptions = {TupCacheOption::coAlwaysReload,
-                            TupCacheOption::coReloadIfNoExpireInformation,
-                            TupCacheOption::coReloadUpdatedObjects,
-                            TupCacheOption::coPragmaNoCache,
-                            TupCacheOption::coNoCacheWrite,
-                            TupCacheOption::coCreateTempFilesIfCantCache};
+    updater.CacheOptions = {
+        TupCacheOption::coAlwaysReload,         TupCacheOption::coReloadIfNoExpireInformation,
+        TupCacheOption::coReloadUpdatedObjects, TupCacheOption::coPragmaNoCache,
+        TupCacheOption::coNoCacheWrite,         TupCacheOption::coCreateTempFilesIfCantCache};
     updater.VersionControl = TupAutoUpdaterVersionControl::byNumber;
     updater.VersionDate = u"04/28/2008";
     updater.VersionDateAutoSet = false;
@@ -69,12 +76,28 @@ std::u16string InfoFileAddress(const HostAddress& updateHost) {
     return u"http://" + Utf8ToUtf16(HostFieldValue(updateHost)) + u"/update-qndr.php";
 }
 
-StartupGate::StartupGate(TupAutoUpdater& updater, StartupGateActions actions)
-    : updater_(updater), actions_(std::move(actions)) {
+bool UpdateCheckEnabled() {
+    return QUENDRA_UPDATE_CHECK != 0;
+}
+
+StartupGate::StartupGate(TupAutoUpdater& updater, StartupGateActions actions,
+                         StartupCheckLimits limits)
+    : updater_(updater), actions_(std::move(actions)), limits_(limits) {
     Bind();
 }
 
 void StartupGate::Start(const std::u16string& programVersion, const std::u16string& infoFileURL) {
+    if (!UpdateCheckEnabled()) {
+        Populate();
+        return;
+    }
+    lock_ = updater_.Platform().TryLockFile(updater_.Folders().CheckLockFile);
+    if (!lock_) {
+        Populate();
+        return;
+    }
+    updater_.Timeouts.ConnectTimeout = limits_.connect;
+    updater_.TransferTimeLimit = limits_.infoTransfer;
     updater_.VersionNumber = programVersion;
     updater_.InfoFileURL = infoFileURL;
     updater_.CheckUpdate(false);
@@ -98,6 +121,9 @@ void StartupGate::Bind() {
     u.OnBeginUpgrade = [this](TupAutoUpdater&, const std::u16string& message,
                               TupUpgradeMethod method, TupStringList& files, bool& canUpgrade) {
         canUpgrade = true;
+        // The listed files come next, each under the file limits.
+        updater_.TransferTimeLimit = limits_.fileTransfer;
+        updater_.MaxBodySize = limits_.fileSize;
         Trace("OnBeginUpgrade UpgradeMsg=" + TraceText(message) +
               " UpgradeMethod=" + Number(static_cast<int>(method)) + " Files=" + List(files) +
               " CanUpgrade=" + Bool(canUpgrade));

@@ -11,7 +11,9 @@
 // starts normally too, so it never stays hidden with no way to end it.
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -24,23 +26,42 @@ namespace quendra {
 inline constexpr std::u16string_view kUpdateMessage = u"Please update with the latest version.";
 
 struct StartupGateActions {
-    std::function<void()> populate;                             // fill and show the window
-    std::function<void(const std::u16string&)> open;            // hand an address to the desktop
-    std::function<void(const std::u16string&)> message;         // a message box; returns when closed
-    std::function<void()> end;                                  // close the window: the program ends
+    std::function<void()> populate;                      // fill and show the window
+    std::function<void(const std::u16string&)> open;     // hand an address to the desktop
+    std::function<void(const std::u16string&)> message;  // a message box; returns when closed
+    std::function<void()> end;                           // close the window: the program ends
     std::function<void(std::chrono::milliseconds)> pause = ServeEventsFor;  // wait, serving events
-    std::function<void(const std::string&)> trace;              // each event as a line (optional)
+    std::function<void(const std::string&)> trace;  // each event as a line (optional)
 };
+
+// How long the check may hold the hidden window: the information request must connect
+// (name resolution included) within 5 s and be answered in full within 10 s; a listed file
+// must arrive within 30 s and hold at most 1 MiB. Past them the check ends as an unreachable
+// host or a lost connection, and the window appears. The longest the window can stay hidden
+// is therefore 10 s for the information file plus 30 s for the URL list (a declined file ends
+// at its header, well within the limits).
+struct StartupCheckLimits {
+    std::uint32_t connect = 5000;        // ms
+    std::uint32_t infoTransfer = 10000;  // ms
+    std::uint32_t fileTransfer = 30000;  // ms
+    std::uint64_t fileSize = 1024 * 1024;
+};
+
+// Whether this build checks for updates at start (the CMake option QUENDRA_UPDATE_CHECK;
+// distributions that update the program themselves switch it off).
+bool UpdateCheckEnabled();
 
 class StartupGate {
 public:
     // Binds the handlers to every event of `updater` (the window acts on seven of them).
-    StartupGate(TupAutoUpdater& updater, StartupGateActions actions);
+    StartupGate(TupAutoUpdater& updater, StartupGateActions actions,
+                StartupCheckLimits limits = {});
     StartupGate(const StartupGate&) = delete;
     StartupGate& operator=(const StartupGate&) = delete;
 
     // Gives the component the program's version and the information address, and starts the
-    // check without waiting for it.
+    // check without waiting for it. Populates at once instead when the build has no update
+    // check, or when another check of this user runs (it holds the check's lock).
     void Start(const std::u16string& programVersion, const std::u16string& infoFileURL);
 
     // The window was populated, or the program ends.
@@ -54,6 +75,8 @@ private:
 
     TupAutoUpdater& updater_;
     StartupGateActions actions_;
+    StartupCheckLimits limits_;
+    std::shared_ptr<void> lock_;
     bool decided_ = false;
 };
 

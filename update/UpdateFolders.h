@@ -24,9 +24,15 @@ struct UpdateFolders {
     // Where downloads go by default: AppFolder when the program may write there, else the
     // per-user download folder.
     std::u16string DownloadFolder;
+    // The lock that lets one update check at a time run per user:
+    // $XDG_RUNTIME_DIR/quendra-update.lock, else in the per-user download folder.
+    std::u16string CheckLockFile;
 };
 
 // The running program's folders, read from the system and the environment once.
 const UpdateFolders& SystemUpdateFolders();
+
+// $XDG_CACHE_HOME/quendra/ (default ~/.cache/quendra/), made with mode 0700 when missing.
+std::u16string PerUserDownloadFolder();
 
 }  // namespace quendra

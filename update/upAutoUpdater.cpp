@@ -3,6 +3,8 @@
 #include <cmath>
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <stdexcept>
 #include <system_error>
 
 #include "update/HandOff.h"
@@ -55,7 +57,39 @@ TupAutoUpdater::TupAutoUpdater(Environment environment) : environment_(std::move
 }
 
 TupAutoUpdater::~TupAutoUpdater() {
-    AutoCheck = false;
+    autoCheck_ = false;
+    timer_.Stop();
+}
+
+void TupAutoUpdater::SetAutoCheck(bool autoCheck) {
+    autoCheck_ = autoCheck;
+    UpdateAutoCheckTimer();
+}
+
+void TupAutoUpdater::UpdateAutoCheckTimer() {
+    timer_.Stop();
+    if (!autoCheck_ || FTimerFired || AutoCheckDelay <= 0)
+        return;
+    try {
+        timer_.Start(std::chrono::milliseconds(AutoCheckDelay), [this] { TimerFired(); });
+    } catch (const std::system_error&) {
+        throw std::runtime_error("Not enough timers available");
+    }
+}
+
+void TupAutoUpdater::TimerFired() {
+    // While the machine is offline the timer keeps firing at its interval.
+    if (!IsOnline() || !autoCheck_)
+        return;
+    FTimerFired = true;
+    UpdateAutoCheckTimer();
+    CheckUpdate(false);
+    FAutoStarted = true;
+}
+
+void TupAutoUpdater::Loaded(std::u16string_view firstParameter) {
+    if (OnAfterRestart && firstParameter == restartParams_)
+        OnAfterRestart(*this);
 }
 
 void TupAutoUpdater::SetRestartParams(std::u16string params) {
@@ -64,6 +98,10 @@ void TupAutoUpdater::SetRestartParams(std::u16string params) {
 
 std::u16string TupAutoUpdater::UpdaterPath() const {
     return environment_.folders.TempFolder + u"QndrUpdater.exe";
+}
+
+std::u16string TupAutoUpdater::QueueFile() const {
+    return environment_.folders.TempFolder + u"UpdaterQueue.txt";
 }
 
 UpdaterPrompts& TupAutoUpdater::Prompts() {
@@ -91,8 +129,8 @@ void TupAutoUpdater::BindEngine() {
         if (!FInfoFileMode)
             Progress(progress);
     };
-    OnHTTPConnectionLost = [this](TupCustomHTTP&, const std::string&, std::uint32_t,
-                                  std::uint32_t, const std::string*) { ConnectionLost(); };
+    OnHTTPConnectionLost = [this](TupCustomHTTP&, const std::string&, std::uint32_t, std::uint32_t,
+                                  const std::string*) { ConnectionLost(); };
     OnHTTPHostUnreachable = [this](TupCustomHTTP&) { HostUnreachable(); };
     OnHTTPError = [this](TupCustomHTTP&, int status, const std::string*) { Error(status); };
     OnHTTPPasswordRequest = [this](TupCustomHTTP&, const std::u16string& realm, bool& tryAgain) {
@@ -155,9 +193,8 @@ void TupAutoUpdater::InfoFileArrived(const std::string& body) {
             OnBeginUpgrade(*this, contents.UpgradeMsg, FUpgradeMethod, FFiles, FUpdateFound);
         if (FCheckOnly) {
             // a check only announces
-        } else if (!FUpdateFound ||
-                   (Shows(TupAutoUpdaterShowMessage::mAskUpgrade) &&
-                    !Prompts().AskYesNo(contents.UpgradeMsg, u"Update"))) {
+        } else if (!FUpdateFound || (Shows(TupAutoUpdaterShowMessage::mAskUpgrade) &&
+                                     !Prompts().AskYesNo(contents.UpgradeMsg, u"Update"))) {
             if (OnLaterUpgrade)
                 OnLaterUpgrade(*this);
         } else if (FUpgradeMethod == TupUpgradeMethod::umRedirectToURL) {
@@ -195,22 +232,20 @@ void TupAutoUpdater::DownloadNextFile(bool First) {
         std::u16string& entry = FFiles[FFileIndex];
         const auto eq = entry.find(u'=');
         const std::u16string url = entry.substr(0, eq);
-        std::u16string local = eq == std::u16string::npos ? std::u16string() : entry.substr(eq + 1);
-        const auto bases = BaseFolders(environment_.folders);
+        const std::u16string local =
+            eq == std::u16string::npos ? std::u16string() : entry.substr(eq + 1);
         if (!local.empty()) {
+            const auto bases = BaseFolders(environment_.folders);
             const auto contained =
                 ContainedPath(ExpandPathMacros(local, true, environment_.folders), bases);
             if (contained) {
                 ForceFolders(*contained, bases);
-                local = *contained;
-                entry = url + u"=" + local;
+                entry = url + u"=" + *contained;
             } else {
-                local.clear();  // a path outside the base folders is refused
+                entry = url;  // a path outside the base folders is refused
             }
         }
-        if (local.empty())
-            local = environment_.folders.DownloadFolder + FileNameFromURL(url);
-        FTargetFile = local + std::u16string(kTempSuffix);
+        FTargetFile = LocalPathOf(FFileIndex) + std::u16string(kTempSuffix);
         URL = url;
         FileName = FTargetFile;
         ResetTransfer();
@@ -232,6 +267,14 @@ void TupAutoUpdater::DownloadNextFile(bool First) {
         return;
     }
     AtRest();
+}
+
+std::u16string TupAutoUpdater::LocalPathOf(std::size_t index) const {
+    const std::u16string& entry = FFiles[index];
+    const auto eq = entry.find(u'=');
+    if (eq != std::u16string::npos && eq + 1 < entry.size())
+        return entry.substr(eq + 1);
+    return environment_.folders.DownloadFolder + FileNameFromURL(entry.substr(0, eq));
 }
 
 void TupAutoUpdater::HeaderArrived(const TupHTTPHeaderInfo& info, bool& Continue) {
@@ -283,6 +326,7 @@ void TupAutoUpdater::HostUnreachable() {
         OnHostUnreachable(*this, URL, host);
     if (FAutoStarted) {
         FTimerFired = false;
+        UpdateAutoCheckTimer();
     } else if (Shows(TupAutoUpdaterShowMessage::mHostUnreachable)) {
         Prompts().ShowError(u"Cannot reach http://" + host);
     }
@@ -304,9 +348,9 @@ void TupAutoUpdater::Error(int status) {
     if (OnLostFile)
         OnLostFile(*this, URL, status, continueUpgrade);
     if (Shows(TupAutoUpdaterShowMessage::mLostFile)) {
-        continueUpgrade = Prompts().AskYesNo(
-            u"The file " + URL + u" could not be downloaded. Continue?",
-            u"Error #" + Utf8ToUtf16(std::to_string(status)));
+        continueUpgrade =
+            Prompts().AskYesNo(u"The file " + URL + u" could not be downloaded. Continue?",
+                               u"Error #" + Utf8ToUtf16(std::to_string(status)));
     }
     if (continueUpgrade) {
         DownloadNextFile(false);
@@ -376,9 +420,41 @@ void TupAutoUpdater::RestartApplication(std::u16string Params) {
         DeleteTempFiles();
     if (Params.empty())
         Params = restartParams_ + Utf8ToUtf16(std::to_string(static_cast<int>(FUpgradeMethod)));
+    LaunchUpdater(Params);
+}
+
+void TupAutoUpdater::LaunchUpdater(const std::u16string& params) {
+    // Results are not checked: the application closes in any case.
+    const std::string updater = Utf16ToUtf8(UpdaterPath());
+    {
+        std::error_code ignored;
+        fs::remove(updater, ignored);
+        std::ofstream file(updater, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(environment_.updaterProgram.data()),
+                   static_cast<std::streamsize>(environment_.updaterProgram.size()));
+    }
+    std::error_code ignored;
+    fs::permissions(updater, fs::perms::owner_all, fs::perm_options::replace, ignored);
+
+    // One line per file of the list: where it belongs, without ".uTMP".
+    std::string queue;
+    for (std::size_t i = 0; i < FFiles.size(); ++i)
+        queue += Utf16ToUtf8(LocalPathOf(i)) + "\r\n";
+    const std::string queueFile = Utf16ToUtf8(QueueFile());
+    fs::remove(queueFile, ignored);
+    if (!queue.empty()) {
+        std::ofstream file(queueFile, std::ios::binary | std::ios::trunc);
+        file << queue;
+    }
+
+    environment_.platform->StartProgram(
+        {UpdaterPath(), environment_.folders.ExeName, u"+" + params}, true);
     FRestarting = true;
-    if (OnDoOwnCloseAppMethod)
+    if (OnDoOwnCloseAppMethod) {
         OnDoOwnCloseAppMethod(*this);
+    } else if (environment_.closeApplication) {
+        environment_.closeApplication();
+    }
 }
 
 }  // namespace quendra

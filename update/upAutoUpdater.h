@@ -11,12 +11,15 @@
 // by the component. A local path from the information file that leaves the base folders is
 // refused: the entry is handled as if it had no local path.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "update/InfoFile.h"
+#include "update/IntervalTimer.h"
 #include "update/UpdateFolders.h"
 #include "update/UpdaterPlatform.h"
 #include "update/UpdaterPrompts.h"
@@ -58,6 +61,11 @@ public:
         UpdateFolders folders = SystemUpdateFolders();
         const UpdaterPlatform* platform = &SystemUpdaterPlatform();
         UpdaterPrompts* prompts = nullptr;  // null: every box answers as closed
+        // The updater program a restart writes to UpdaterPath and starts (empty: none).
+        std::span<const std::byte> updaterProgram;
+        // Closes the main window and ends the program (a restart without
+        // OnDoOwnCloseAppMethod).
+        std::function<void()> closeApplication;
     };
 
     TupAutoUpdater();
@@ -65,7 +73,10 @@ public:
     ~TupAutoUpdater() override;
 
     // Published properties.
-    bool AutoCheck = false;
+    bool AutoCheck() const { return autoCheck_; }
+    // Arms or kills the automatic check's timer. Throws std::runtime_error("Not enough timers
+    // available") when no timer can be made.
+    void SetAutoCheck(bool autoCheck);
     int AutoCheckDelay = 10000;  // ms
     // The component's cache options; the engine's own (TupCustomHTTP::CacheOptions) follow
     // them, with pragma no-cache added while the information file is fetched.
@@ -132,14 +143,28 @@ public:
     void DownloadNextFile(bool First);
     // Deletes every "*.uTMP" file of the download folders.
     void DeleteTempFiles();
+    // Launches the updater program (which replaces the downloaded files and starts the
+    // program again with `Params`) and closes the application. Empty `Params`: RestartParams
+    // followed by the upgrade method's digit.
     void RestartApplication(std::u16string Params);
+    // Kills the automatic check's timer, then arms it with AutoCheckDelay when AutoCheck is
+    // set, the timer has not fired for good and the delay is positive.
+    void UpdateAutoCheckTimer();
+    bool IsOnline() const { return environment_.platform->IsOnline(); }
+    // The application's form has loaded: raises OnAfterRestart when `firstParameter` (the
+    // program's first command-line parameter) is exactly RestartParams.
+    void Loaded(std::u16string_view firstParameter);
 
     bool UpdateFound() const { return FUpdateFound; }
     const TupStringList& Files() const { return FFiles; }
     const std::u16string& TargetFile() const { return FTargetFile; }
     const UpdateFolders& Folders() const { return environment_.folders; }
+    const UpdaterPlatform& Platform() const { return *environment_.platform; }
     // TempFolder + "QndrUpdater.exe".
     std::u16string UpdaterPath() const;
+    // TempFolder + "UpdaterQueue.txt".
+    std::u16string QueueFile() const;
+    bool Restarting() const { return FRestarting; }
 
 private:
     void BindEngine();
@@ -152,11 +177,17 @@ private:
     void ConnectionLost();
     void PasswordRequest(const std::u16string& realm, bool& tryAgain);
     void SetDone();
+    void LaunchUpdater(const std::u16string& params);
+    void TimerFired();
+    // The local path entry `index` of the list is stored under (without ".uTMP").
+    std::u16string LocalPathOf(std::size_t index) const;
     void AtRest();
     UpdaterPrompts& Prompts();
     bool Shows(TupAutoUpdaterShowMessage message) const { return ShowMessages.Contains(message); }
 
     Environment environment_;
+    bool autoCheck_ = false;
+    IntervalTimer timer_;
     UpdaterPrompts defaultPrompts_;
     std::u16string restartParams_ = u"/afterupgrade";
 

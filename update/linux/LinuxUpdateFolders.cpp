@@ -70,11 +70,19 @@ UpdateFolders ReadFolders() {
     folders.AppData = Utf8ToUtf16(UserFolder("XDG_DATA_HOME", ".local/share"));
     const bool appWritable = !app.empty() && access(app.c_str(), W_OK) == 0;
     folders.DownloadFolder = appWritable ? folders.AppFolder : Utf8ToUtf16(PerUserDownloadFolder());
+    const std::string runtime = Environment("XDG_RUNTIME_DIR");
+    folders.CheckLockFile = !runtime.empty() && runtime.front() == '/' && IsFolder(runtime)
+                                ? Utf8ToUtf16(WithSlash(runtime) + "quendra-update.lock")
+                                : quendra::PerUserDownloadFolder() + u"update.lock";
     return folders;
 }
 
 }  // namespace
 }  // namespace linux_impl
+
+std::u16string PerUserDownloadFolder() {
+    return Utf8ToUtf16(linux_impl::PerUserDownloadFolder());
+}
 
 const UpdateFolders& SystemUpdateFolders() {
     static const UpdateFolders folders = linux_impl::ReadFolders();

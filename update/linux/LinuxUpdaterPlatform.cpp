@@ -1,4 +1,8 @@
 #include <fcntl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -47,7 +51,8 @@ std::string FindProgram(const std::string& program) {
 // Starts the program detached (a grandchild that init adopts), with an argument vector and
 // never through a shell. Only async-signal-safe calls run between fork and exec. Every
 // descriptor the program opens is close-on-exec, so the started program inherits none.
-bool StartDetached(const std::vector<std::string>& arguments) {
+bool StartDetached(const std::vector<std::string>& arguments,
+                   const std::vector<std::string>& extraEnvironment) {
     if (arguments.empty())
         return false;
     const std::string program = FindProgram(arguments.front());
@@ -57,6 +62,12 @@ bool StartDetached(const std::vector<std::string>& arguments) {
     for (const auto& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (char** entry = environ; *entry != nullptr; ++entry)
+        envp.push_back(*entry);
+    for (const auto& entry : extraEnvironment)
+        envp.push_back(const_cast<char*>(entry.c_str()));
+    envp.push_back(nullptr);
 
     const pid_t child = fork();
     if (child < 0)
@@ -65,7 +76,7 @@ bool StartDetached(const std::vector<std::string>& arguments) {
         setsid();
         const pid_t grandchild = fork();
         if (grandchild == 0) {
-            execve(program.c_str(), argv.data(), environ);
+            execve(program.c_str(), argv.data(), envp.data());
             _exit(127);
         }
         _exit(grandchild < 0 ? 1 : 0);
@@ -82,6 +93,48 @@ class LinuxUpdaterPlatform final : public UpdaterPlatform {
 public:
     void OpenWebPage(const std::u16string& address) const override {
         StartDetached({"xdg-open", Utf16ToUtf8(address)});
+    }
+
+    bool StartProgram(const std::vector<std::u16string>& arguments,
+                      bool waitForThisProcess) const override {
+        std::vector<std::string> utf8;
+        for (const auto& argument : arguments)
+            utf8.push_back(Utf16ToUtf8(argument));
+        std::vector<std::string> environment;
+        if (waitForThisProcess)
+            environment.push_back(std::string(kWaitForProcessVariable) + "=" +
+                                  std::to_string(getpid()));
+        return StartDetached(utf8, environment);
+    }
+
+    // Online when a network interface other than loopback is up and has an address.
+    bool IsOnline() const override {
+        ifaddrs* interfaces = nullptr;
+        if (getifaddrs(&interfaces) != 0)
+            return false;
+        bool online = false;
+        for (const ifaddrs* i = interfaces; i != nullptr && !online; i = i->ifa_next) {
+            if (i->ifa_addr == nullptr || (i->ifa_flags & IFF_UP) == 0 ||
+                (i->ifa_flags & IFF_LOOPBACK) != 0) {
+                continue;
+            }
+            const int family = i->ifa_addr->sa_family;
+            online = family == AF_INET || family == AF_INET6;
+        }
+        freeifaddrs(interfaces);
+        return online;
+    }
+
+    std::shared_ptr<void> TryLockFile(const std::u16string& path) const override {
+        const int fd = open(Utf16ToUtf8(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return nullptr;
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            close(fd);
+            return nullptr;
+        }
+        // Closing the descriptor releases the lock.
+        return std::shared_ptr<void>(nullptr, [fd](void*) { close(fd); });
     }
 
     bool SetFileTime(const std::u16string& path, TDateTime moment) const override {
