@@ -116,45 +116,67 @@ void StartupGate::Populate() {
         actions_.populate();
 }
 
+void StartupGate::upAutoUpdaterBeginUpgrade(TupAutoUpdater&, const std::u16string& UpgradeMsg,
+                                            TupUpgradeMethod UpgradeMethod, TupStringList& Files,
+                                            bool& CanUpgrade) {
+    CanUpgrade = true;
+    // The listed files come next, each under the file limits.
+    updater_.TransferTimeLimit = limits_.fileTransfer;
+    updater_.MaxBodySize = limits_.fileSize;
+    Trace("OnBeginUpgrade UpgradeMsg=" + TraceText(UpgradeMsg) +
+          " UpgradeMethod=" + Number(static_cast<int>(UpgradeMethod)) + " Files=" + List(Files) +
+          " CanUpgrade=" + Bool(CanUpgrade));
+}
+
+void StartupGate::upAutoUpdaterFileStart(TupAutoUpdater&, const std::u16string& FileURL,
+                                         std::int32_t FileSize, TDateTime FileTime,
+                                         bool& CanUpgrade) {
+    CanUpgrade = IsUrlListAddress(FileURL);
+    Trace("OnFileStart FileURL=" + TraceText(FileURL) + " FileSize=" + Number(FileSize) +
+          " FileTime=" + TraceDate(FileTime) + " CanUpgrade=" + Bool(CanUpgrade));
+}
+
+void StartupGate::upAutoUpdaterFileDone(TupAutoUpdater&, const std::u16string& FileName) {
+    Trace("OnFileDone FileName=" + TraceText(FileName));
+    FileDone(FileName);
+}
+
+void StartupGate::upAutoUpdaterEndUpgrade(TupAutoUpdater&, bool& RestartImediately) {
+    RestartImediately = false;
+    Trace("OnEndUpgrade RestartImediately=" + Bool(RestartImediately));
+}
+
+void StartupGate::upAutoUpdaterHostUnreachable(TupAutoUpdater&, const std::u16string& URL,
+                                               const std::u16string& Hostname) {
+    Trace("OnHostUnreachable URL=" + TraceText(URL) + " Hostname=" + TraceText(Hostname));
+    Populate();
+}
+
+void StartupGate::upAutoUpdaterNoInfoFile(TupAutoUpdater&) {
+    Trace("OnNoInfoFile");
+    Populate();
+}
+
+void StartupGate::upAutoUpdaterNoUpdateAvailable(TupAutoUpdater&) {
+    Trace("OnNoUpdateAvailable");
+    Populate();
+}
+
 void StartupGate::Bind() {
     TupAutoUpdater& u = updater_;
-    u.OnBeginUpgrade = [this](TupAutoUpdater&, const std::u16string& message,
-                              TupUpgradeMethod method, TupStringList& files, bool& canUpgrade) {
-        canUpgrade = true;
-        // The listed files come next, each under the file limits.
-        updater_.TransferTimeLimit = limits_.fileTransfer;
-        updater_.MaxBodySize = limits_.fileSize;
-        Trace("OnBeginUpgrade UpgradeMsg=" + TraceText(message) +
-              " UpgradeMethod=" + Number(static_cast<int>(method)) + " Files=" + List(files) +
-              " CanUpgrade=" + Bool(canUpgrade));
-    };
-    u.OnFileStart = [this](TupAutoUpdater&, const std::u16string& url, std::int32_t size,
-                           TDateTime time, bool& canUpgrade) {
-        canUpgrade = IsUrlListAddress(url);
-        Trace("OnFileStart FileURL=" + TraceText(url) + " FileSize=" + Number(size) +
-              " FileTime=" + TraceDate(time) + " CanUpgrade=" + Bool(canUpgrade));
-    };
-    u.OnFileDone = [this](TupAutoUpdater&, const std::u16string& fileName) {
-        Trace("OnFileDone FileName=" + TraceText(fileName));
-        FileDone(fileName);
-    };
-    u.OnEndUpgrade = [this](TupAutoUpdater&, bool& restart) {
-        restart = false;
-        Trace("OnEndUpgrade RestartImediately=" + Bool(restart));
-    };
-    u.OnHostUnreachable = [this](TupAutoUpdater&, const std::u16string& url,
-                                 const std::u16string& host) {
-        Trace("OnHostUnreachable URL=" + TraceText(url) + " Hostname=" + TraceText(host));
-        Populate();
-    };
-    u.OnNoInfoFile = [this](TupAutoUpdater&) {
-        Trace("OnNoInfoFile");
-        Populate();
-    };
-    u.OnNoUpdateAvailable = [this](TupAutoUpdater&) {
-        Trace("OnNoUpdateAvailable");
-        Populate();
-    };
+    u.OnBeginUpgrade = std::bind_front(&StartupGate::upAutoUpdaterBeginUpgrade, this);
+    u.OnFileStart = std::bind_front(&StartupGate::upAutoUpdaterFileStart, this);
+    u.OnFileDone = std::bind_front(&StartupGate::upAutoUpdaterFileDone, this);
+    u.OnEndUpgrade = std::bind_front(&StartupGate::upAutoUpdaterEndUpgrade, this);
+    u.OnHostUnreachable = std::bind_front(&StartupGate::upAutoUpdaterHostUnreachable, this);
+    u.OnNoInfoFile = std::bind_front(&StartupGate::upAutoUpdaterNoInfoFile, this);
+    u.OnNoUpdateAvailable = std::bind_front(&StartupGate::upAutoUpdaterNoUpdateAvailable, this);
+    // Outcomes that raise none of the events above end with the component at rest.
+    u.OnSessionAtRest = [this](TupAutoUpdater&) { Populate(); };
+    if (!actions_.trace)
+        return;
+
+    // The window binds no other event; tracing sees every one.
     u.OnLaterUpgrade = [this](TupAutoUpdater&) { Trace("OnLaterUpgrade"); };
     u.OnDoOwnCloseAppMethod = [this](TupAutoUpdater&) { Trace("OnDoOwnCloseAppMethod"); };
     u.OnAfterRestart = [this](TupAutoUpdater&) { Trace("OnAfterRestart"); };
@@ -168,8 +190,6 @@ void StartupGate::Bind() {
     u.OnPasswordRequest = [this](TupAutoUpdater&, const std::u16string& realm, bool& tryAgain) {
         Trace("OnPasswordRequest Realm=" + TraceText(realm) + " TryAgain=" + Bool(tryAgain));
     };
-    // Outcomes that raise none of the events above end with the component at rest.
-    u.OnSessionAtRest = [this](TupAutoUpdater&) { Populate(); };
 }
 
 void StartupGate::FileDone(const std::u16string& fileName) {

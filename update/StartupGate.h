@@ -67,6 +67,19 @@ public:
     // The window was populated, or the program ends.
     bool Decided() const { return decided_; }
 
+    // The window's handlers of the component's events.
+    void upAutoUpdaterBeginUpgrade(TupAutoUpdater& Sender, const std::u16string& UpgradeMsg,
+                                   TupUpgradeMethod UpgradeMethod, TupStringList& Files,
+                                   bool& CanUpgrade);
+    void upAutoUpdaterFileStart(TupAutoUpdater& Sender, const std::u16string& FileURL,
+                                std::int32_t FileSize, TDateTime FileTime, bool& CanUpgrade);
+    void upAutoUpdaterFileDone(TupAutoUpdater& Sender, const std::u16string& FileName);
+    void upAutoUpdaterEndUpgrade(TupAutoUpdater& Sender, bool& RestartImediately);
+    void upAutoUpdaterHostUnreachable(TupAutoUpdater& Sender, const std::u16string& URL,
+                                      const std::u16string& Hostname);
+    void upAutoUpdaterNoInfoFile(TupAutoUpdater& Sender);
+    void upAutoUpdaterNoUpdateAvailable(TupAutoUpdater& Sender);
+
 private:
     void Bind();
     void Populate();
