@@ -25,6 +25,9 @@ public:
     void OpenWebPage(const std::u16string&) const override {}
     bool StartProgram(const std::vector<std::u16string>&, bool) const override { return false; }
     bool IsOnline() const override { return system_.IsOnline(); }
+    std::shared_ptr<void> TryLockFile(const std::u16string& path) const override {
+        return system_.TryLockFile(path);
+    }
     bool SetFileTime(const std::u16string& path, TDateTime moment) const override {
         return system_.SetFileTime(path, moment);
     }

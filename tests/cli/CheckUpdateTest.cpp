@@ -72,6 +72,7 @@ protected:
         f.TempFolder = Utf8ToUtf16((root_ / "tmp").string() + "/");
         f.Desktop = f.Documents = f.Pictures = f.AppData =
             Utf8ToUtf16((root_ / "home").string() + "/");
+        f.CheckLockFile = Utf8ToUtf16((root_ / "home/update.lock").string());
         return environment;
     }
 
