@@ -30,8 +30,8 @@ using Service = std::map<std::string, Answer>;
 Answer Text(std::string body, std::vector<std::pair<std::string, std::string>> fields = {}) {
     return [body, fields](const std::string& base) {
         std::string text = body;
-        for (std::size_t at; (at = text.find("@")) != std::string::npos;)
-            text.replace(at, 1, base);
+        for (std::size_t at; (at = text.find("{base}")) != std::string::npos;)
+            text.replace(at, 6, base);
         return ServerReply::Text(200, "OK", text, fields);
     };
 }
@@ -40,8 +40,8 @@ Answer Raw(std::string bytes) {
     return [bytes](const std::string&) { return ServerReply(bytes); };
 }
 
-// An information file offering `version` with the entries given (written with "@" for the
-// service's base address).
+// An information file offering `version` with the entries given (written with "{base}" for
+// the service's base address).
 Answer Info(const std::string& version, const std::string& entries) {
     return Text("#version=" + version + "\r\n" + entries + "#message={Get it}\r\n");
 }
@@ -121,7 +121,7 @@ using Lines = std::vector<std::string>;
 TEST_F(CheckUpdateTest, NoUpdateStartsTheWindow) {
     EXPECT_EQ(Check({}), (Lines{"OnNoInfoFile", "POPULATE"}));
 
-    const Service current{{"/update-qndr.php", Info("1.0.0.0", "#url=@/urls-qndr.txt\r\n")}};
+    const Service current{{"/update-qndr.php", Info("1.0.0.0", "#url={base}/urls-qndr.txt\r\n")}};
     EXPECT_EQ(Check(current), (Lines{"OnNoUpdateAvailable", "POPULATE"}));
     // The request says nothing about the program: one GET of the address.
     ASSERT_EQ(requests_.size(), 1u);
@@ -146,7 +146,7 @@ TEST_F(CheckUpdateTest, UnreachableHostStartsTheWindow) {
 TEST_F(CheckUpdateTest, NewerReleaseOpensTheListLastLineFirstAndEnds) {
     const std::string list = "http://a.example/1\r\n  www.B.example/2  \rmailto:x@y\n\nhttps://c/3";
     const Service service{
-        {"/update-qndr.php", Info("2.0.0.0", "#url=@/setup.bin\r\n#url2=@/dir/URLS-QNDR.TXT\r\n")},
+        {"/update-qndr.php", Info("2.0.0.0", "#url={base}/setup.bin\r\n#url2={base}/dir/URLS-QNDR.TXT\r\n")},
         {"/setup.bin", Text("program")},
         {"/dir/URLS-QNDR.TXT", Text(list)},
     };
@@ -170,14 +170,14 @@ TEST_F(CheckUpdateTest, NewerReleaseOpensTheListLastLineFirstAndEnds) {
 }
 
 TEST_F(CheckUpdateTest, OutcomesWithoutADecisionStartTheWindow) {
-    const auto info = Info("2.0.0.0", "#url=@/setup.bin\r\n#url2=@/urls-qndr.txt\r\n");
+    const auto info = Info("2.0.0.0", "#url={base}/setup.bin\r\n#url2={base}/urls-qndr.txt\r\n");
     struct Case {
         const char* what;
         Service service;
         Lines tail;  // the last lines
     } cases[] = {
         {"every file declined",
-         {{"/update-qndr.php", Info("2.0.0.0", "#url=@/setup.bin\r\n")}, {"/setup.bin", Text("x")}},
+         {{"/update-qndr.php", Info("2.0.0.0", "#url={base}/setup.bin\r\n")}, {"/setup.bin", Text("x")}},
          {"OnEndUpgrade RestartImediately=false", "POPULATE"}},
         {"connection lost mid-file",
          {{"/update-qndr.php", info},
@@ -185,7 +185,7 @@ TEST_F(CheckUpdateTest, OutcomesWithoutADecisionStartTheWindow) {
          {"OnConnLost", "POPULATE"}},
         {"listed file answers 404", {{"/update-qndr.php", info}}, {"OnAborted", "POPULATE"}},
         {"list under another local name",
-         {{"/update-qndr.php", Info("2.0.0.0", "#url=@/urls-qndr.txt=%temp%other.txt\r\n")},
+         {{"/update-qndr.php", Info("2.0.0.0", "#url={base}/urls-qndr.txt=%temp%other.txt\r\n")},
           {"/urls-qndr.txt", Text("http://x/")}},
          {"OnEndUpgrade RestartImediately=false", "POPULATE"}},
         {"redirect to a web page",
@@ -209,7 +209,7 @@ TEST_F(CheckUpdateTest, FileTimeComesFromLastModifiedInEveryDateForm) {
                              "Sun Nov  6 08:49:37 1994"}) {
         SCOPED_TRACE(date);
         const Service service{
-            {"/update-qndr.php", Info("2.0.0.0", "#url=@/setup.bin\r\n")},
+            {"/update-qndr.php", Info("2.0.0.0", "#url={base}/setup.bin\r\n")},
             {"/setup.bin", Text("x", {{"Last-Modified", date}})},
         };
         const auto lines = Check(service);

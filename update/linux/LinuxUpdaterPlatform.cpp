@@ -134,7 +134,14 @@ public:
             return nullptr;
         }
         // Closing the descriptor releases the lock.
-        return std::shared_ptr<void>(nullptr, [fd](void*) { close(fd); });
+        struct Lock {
+            explicit Lock(int descriptor) : fd(descriptor) {}
+            Lock(const Lock&) = delete;
+            Lock& operator=(const Lock&) = delete;
+            ~Lock() { close(fd); }
+            int fd;
+        };
+        return std::make_shared<Lock>(fd);
     }
 
     bool SetFileTime(const std::u16string& path, TDateTime moment) const override {
