@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <atomic>
 #include <boost/asio.hpp>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <sstream>
 
 #include "cli/CheckUpdate.h"
-#include "tests/fakes/LoopbackHttpServer.h"
+#include "tests/fakes/UpdateService.h"
 #include "update/HTTPDate.h"
 #include "update/StartupGate.h"
 #include "util/Unicode.h"
@@ -22,35 +20,12 @@ namespace {
 using namespace quendra;
 namespace fs = std::filesystem;
 
-// The service's answers by request path, made from the service's own base address
-// ("http://127.0.0.1:<port>"); any other path is a 404.
-using Answer = std::function<ServerReply(const std::string& base)>;
-using Service = std::map<std::string, Answer>;
-
-Answer Text(std::string body, std::vector<std::pair<std::string, std::string>> fields = {}) {
-    return [body, fields](const std::string& base) {
-        std::string text = body;
-        for (std::size_t at; (at = text.find("{base}")) != std::string::npos;)
-            text.replace(at, 6, base);
-        return ServerReply::Text(200, "OK", text, fields);
-    };
-}
-
-Answer Raw(std::string bytes) {
-    return [bytes](const std::string&) { return ServerReply(bytes); };
-}
-
-// An information file offering `version` with the entries given (written with "{base}" for
-// the service's base address).
-Answer Info(const std::string& version, const std::string& entries) {
-    return Text("#version=" + version + "\r\n" + entries + "#message={Get it}\r\n");
-}
-
-std::string PathOf(const RecordedRequest& request) {
-    const auto line = request.RequestLine();
-    const auto start = line.find(' ') + 1;
-    return line.substr(start, line.find(' ', start) - start);
-}
+using Service = std::map<std::string, UpdateService::Answer>;
+const auto Text = UpdateService::Text;
+const auto Raw = UpdateService::Raw;
+const auto Info = [](const std::string& version, const std::string& entries) {
+    return UpdateService::Info(version, entries);
+};
 
 class CheckUpdateTest : public testing::Test {
 protected:
@@ -78,17 +53,10 @@ protected:
 
     // Runs the check against `service`; returns the output lines.
     std::vector<std::string> Check(const Service& service, const std::string& version = "1.0.0.0") {
-        auto port = std::make_shared<std::atomic<int>>(0);
-        LoopbackHttpServer server([service, port](const RecordedRequest& request, std::size_t) {
-            const auto found = service.find(PathOf(request));
-            if (found == service.end())
-                return ServerReply::Text(404, "Not Found", "missing");
-            return found->second("http://127.0.0.1:" + std::to_string(port->load()));
-        });
-        *port = server.port();
-        base_ = "http://127.0.0.1:" + std::to_string(server.port());
+        UpdateService server(service);
+        base_ = server.Base();
         const auto lines = Run(version, base_ + "/update-qndr.php");
-        requests_ = server.requests();
+        requests_ = server.Requests();
         return lines;
     }
 
