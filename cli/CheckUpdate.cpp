@@ -77,6 +77,8 @@ int RunCheckUpdate(std::ostream& out, const std::u16string& programVersion,
             std::cerr << "quendra-probe: the update check did not come to rest within 5 minutes\n";
             return 1;
         }
+        if (const std::string why = updater.ErrorText(); !why.empty())
+            std::cerr << "quendra-probe: " << why << '\n';
     }
     WaitForWorkerThreads(std::chrono::seconds(2));
     return 0;

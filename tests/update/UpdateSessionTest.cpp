@@ -143,9 +143,11 @@ TEST_F(UpdateSessionTest, CheckOnlyWaitsAndTakesNoUpgradeStep) {
     EXPECT_EQ(events_, (Lines{"OnBeginUpgrade 0 1"}));
     EXPECT_EQ(service.Requests().size(), 1u);
 
-    grant_ = false;  // a handler that clears CanUpgrade clears the result too
-    events_.clear();
-    EXPECT_FALSE(TupAutoUpdater(TupAutoUpdater::Environment{}).UpdateFound());
+    // A handler that clears CanUpgrade clears the check's result too.
+    TupAutoUpdater& again = Make();
+    again.InfoFileURL = u.InfoFileURL;
+    grant_ = false;
+    EXPECT_FALSE(again.CheckUpdate(true));
 }
 
 TEST_F(UpdateSessionTest, DeclinedUpgradeIsLaterAndARedirectOpensTheFirstEntry) {
