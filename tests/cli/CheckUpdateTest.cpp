@@ -21,11 +21,7 @@ using namespace quendra;
 namespace fs = std::filesystem;
 
 using Service = std::map<std::string, UpdateService::Answer>;
-const auto Text = UpdateService::Text;
-const auto Raw = UpdateService::Raw;
-const auto Info = [](const std::string& version, const std::string& entries) {
-    return UpdateService::Info(version, entries);
-};
+using S = UpdateService;
 
 class CheckUpdateTest : public testing::Test {
 protected:
@@ -89,7 +85,7 @@ using Lines = std::vector<std::string>;
 TEST_F(CheckUpdateTest, NoUpdateStartsTheWindow) {
     EXPECT_EQ(Check({}), (Lines{"OnNoInfoFile", "POPULATE"}));
 
-    const Service current{{"/update-qndr.php", Info("1.0.0.0", "#url={base}/urls-qndr.txt\r\n")}};
+    const Service current{{"/update-qndr.php", S::Info("1.0.0.0", "#url={base}/urls-qndr.txt\r\n")}};
     EXPECT_EQ(Check(current), (Lines{"OnNoUpdateAvailable", "POPULATE"}));
     // The request says nothing about the program: one GET of the address.
     ASSERT_EQ(requests_.size(), 1u);
@@ -97,7 +93,7 @@ TEST_F(CheckUpdateTest, NoUpdateStartsTheWindow) {
     EXPECT_TRUE(requests_[0].body.empty());
 
     EXPECT_EQ(Check(current, "1.0.0.1"), (Lines{"OnNoUpdateAvailable", "POPULATE"}));  // older
-    const Service withoutFiles{{"/update-qndr.php", Info("9.0.0.0", "")}};
+    const Service withoutFiles{{"/update-qndr.php", S::Info("9.0.0.0", "")}};
     EXPECT_EQ(Check(withoutFiles), (Lines{"OnNoUpdateAvailable", "POPULATE"}));
 }
 
@@ -114,9 +110,9 @@ TEST_F(CheckUpdateTest, UnreachableHostStartsTheWindow) {
 TEST_F(CheckUpdateTest, NewerReleaseOpensTheListLastLineFirstAndEnds) {
     const std::string list = "http://a.example/1\r\n  www.B.example/2  \rmailto:x@y\n\nhttps://c/3";
     const Service service{
-        {"/update-qndr.php", Info("2.0.0.0", "#url={base}/setup.bin\r\n#url2={base}/dir/URLS-QNDR.TXT\r\n")},
-        {"/setup.bin", Text("program")},
-        {"/dir/URLS-QNDR.TXT", Text(list)},
+        {"/update-qndr.php", S::Info("2.0.0.0", "#url={base}/setup.bin\r\n#url2={base}/dir/URLS-QNDR.TXT\r\n")},
+        {"/setup.bin", S::Text("program")},
+        {"/dir/URLS-QNDR.TXT", S::Text(list)},
     };
     const auto lines = Check(service);
     EXPECT_EQ(lines, (Lines{
@@ -138,26 +134,26 @@ TEST_F(CheckUpdateTest, NewerReleaseOpensTheListLastLineFirstAndEnds) {
 }
 
 TEST_F(CheckUpdateTest, OutcomesWithoutADecisionStartTheWindow) {
-    const auto info = Info("2.0.0.0", "#url={base}/setup.bin\r\n#url2={base}/urls-qndr.txt\r\n");
+    const auto info = S::Info("2.0.0.0", "#url={base}/setup.bin\r\n#url2={base}/urls-qndr.txt\r\n");
     struct Case {
         const char* what;
         Service service;
         Lines tail;  // the last lines
     } cases[] = {
         {"every file declined",
-         {{"/update-qndr.php", Info("2.0.0.0", "#url={base}/setup.bin\r\n")}, {"/setup.bin", Text("x")}},
+         {{"/update-qndr.php", S::Info("2.0.0.0", "#url={base}/setup.bin\r\n")}, {"/setup.bin", S::Text("x")}},
          {"OnEndUpgrade RestartImediately=false", "POPULATE"}},
         {"connection lost mid-file",
          {{"/update-qndr.php", info},
-          {"/urls-qndr.txt", Raw("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhttp://x/")}},
+          {"/urls-qndr.txt", S::Raw("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhttp://x/")}},
          {"OnConnLost", "POPULATE"}},
         {"listed file answers 404", {{"/update-qndr.php", info}}, {"OnAborted", "POPULATE"}},
         {"list under another local name",
-         {{"/update-qndr.php", Info("2.0.0.0", "#url={base}/urls-qndr.txt=%temp%other.txt\r\n")},
-          {"/urls-qndr.txt", Text("http://x/")}},
+         {{"/update-qndr.php", S::Info("2.0.0.0", "#url={base}/urls-qndr.txt=%temp%other.txt\r\n")},
+          {"/urls-qndr.txt", S::Text("http://x/")}},
          {"OnEndUpgrade RestartImediately=false", "POPULATE"}},
         {"redirect to a web page",
-         {{"/update-qndr.php", Text("#version=2.0.0.0\r\n#url=www.example.com\r\n#method=2\r\n")}},
+         {{"/update-qndr.php", S::Text("#version=2.0.0.0\r\n#url=www.example.com\r\n#method=2\r\n")}},
          {"OnBeginUpgrade UpgradeMsg= UpgradeMethod=2 Files=[www.example.com] CanUpgrade=true",
           "POPULATE"}},
     };
@@ -177,8 +173,8 @@ TEST_F(CheckUpdateTest, FileTimeComesFromLastModifiedInEveryDateForm) {
                              "Sun Nov  6 08:49:37 1994"}) {
         SCOPED_TRACE(date);
         const Service service{
-            {"/update-qndr.php", Info("2.0.0.0", "#url={base}/setup.bin\r\n")},
-            {"/setup.bin", Text("x", {{"Last-Modified", date}})},
+            {"/update-qndr.php", S::Info("2.0.0.0", "#url={base}/setup.bin\r\n")},
+            {"/setup.bin", S::Text("x", {{"Last-Modified", date}})},
         };
         const auto lines = Check(service);
         ASSERT_GE(lines.size(), 2u);
