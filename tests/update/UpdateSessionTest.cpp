@@ -144,8 +144,9 @@ TEST_F(UpdateSessionTest, CheckOnlyWaitsAndTakesNoUpgradeStep) {
     EXPECT_EQ(service.Requests().size(), 1u);
 
     // A handler that clears CanUpgrade clears the check's result too.
+    const std::u16string url = u.InfoFileURL;
     TupAutoUpdater& again = Make();
-    again.InfoFileURL = u.InfoFileURL;
+    again.InfoFileURL = url;
     grant_ = false;
     EXPECT_FALSE(again.CheckUpdate(true));
 }
