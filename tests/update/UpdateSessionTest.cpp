@@ -162,6 +162,8 @@ TEST_F(UpdateSessionTest, DeclinedUpgradeIsLaterAndARedirectOpensTheFirstEntry) 
                              UpdateService::Info("2.0.0.0", "#url=www.example.com/x\r\n",
                                                  "#method=2\r\n")}});
     Make();
+    grant_ = true;
+    events_.clear();
     EXPECT_EQ(Run(redirect), (Lines{"OnBeginUpgrade 2 1"}));
     EXPECT_EQ(platform_.opened, (std::vector<std::string>{"http://www.example.com/x"}));
 }
