@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds, tests and runs with.
-# Runs apt-get only when a package is missing; never prompts.
+# Installs the Debian packages the project builds, tests and runs with, and fills the
+# cache of the emulated-drive harness (a Debian kernel it boots under QEMU), so that the
+# tests never download anything. Runs apt-get only when something is missing; never prompts.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
   qt6-base-dev libboost-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
+  qemu-system-x86 busybox-static sg3-utils xorriso xz-utils gzip
 )
 
 missing=()
@@ -17,13 +19,15 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  sudo_cmd=()
+  if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+  "${sudo_cmd[@]}" apt-get update -o DPkg::Lock::Timeout=600
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+    -o DPkg::Lock::Timeout=600 "${missing[@]}"
 fi
 
-echo "setup: installing ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-"${sudo_cmd[@]}" apt-get update -o DPkg::Lock::Timeout=600
-"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
-  -o DPkg::Lock::Timeout=600 "${missing[@]}"
+# As the calling user: the cache lives in that user's ~/.cache/qemu-drive (or $QD_CACHE),
+# where the test run looks for it. Quick when the cache is already filled.
+bash "$(dirname "$0")/../tests/qemu/qemu-drive/qemu-drive.sh" --prepare

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer,
-# runs every test, runs the threaded tests again under ThreadSanitizer, and compiles the
-# release build the run command uses.
+# runs every test (the emulated-drive test under QEMU included), runs the threaded tests
+# again under ThreadSanitizer, and compiles the release build the run command uses.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +11,8 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUENDRA_SANITIZE=ON
 cmake --build build/asan -j2
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
+# The set-up above installed QEMU and prepared its kernel: the emulated-drive test must run.
+export QUENDRA_REQUIRE_QEMU=1
 ctest --test-dir build/asan -j2 --output-on-failure
 
 # The threaded tests (worker threads, hand-offs, network clients) under ThreadSanitizer.

@@ -42,6 +42,7 @@ protected:
 
 struct Recorder {
     QStringList messages;
+    QList<bool> busyAtMessage;  // whether the busy cursor was shown as each message appeared
     QStringList opened;
 
     FormServices Services(std::shared_ptr<FakeDrivePlatform> platform,
@@ -49,7 +50,10 @@ struct Recorder {
         FormServices services;
         services.drivePlatform = std::move(platform);
         services.dataHost = std::move(dataHost);
-        services.showMessage = [this](QWidget*, const QString& text) { messages << text; };
+        services.showMessage = [this](QWidget*, const QString& text) {
+            messages << text;
+            busyAtMessage << (QGuiApplication::overrideCursor() != nullptr);
+        };
         services.openDocument = [this](std::u16string_view target) { opened << ToQ(target); };
         return services;
     }
@@ -68,6 +72,20 @@ std::shared_ptr<FakeDrivePlatform> OneBurner() {
 HostAddress Loopback(const LoopbackHttpServer& server) {
     return HostAddress{"127.0.0.1", server.port()};
 }
+
+// What the window says about the selected drive: the lookup button, the name line, the
+// firmware revision and the advertising sentence.
+QStringList Captions(const TFormMaster& form) {
+    return {form.ButtonUpdateFirmware->text(), form.LabelBurnerName->text(),
+            form.LabelFirmwareVersion->text(), form.LabelVextrel1->text()};
+}
+
+const QStringList kBurnerCaptions{"Check for Firmware and Driver update of XR-22",
+                                  "DVDRAM XR-22 by ACME", "1.02",
+                                  "Vextrel DVD Burning Software is 100% compatible with XR-22"};
+const QStringList kReaderCaptions{"Check for Firmware and Driver update of DR-16",
+                                  "DVD-ROM DR-16 by ACME", "2.10",
+                                  "Vextrel DVD Burning Software is 100% compatible with DR-16"};
 
 }  // namespace
 
@@ -126,11 +144,7 @@ private slots:
         QCOMPARE(reader->Count(0x12), std::size_t{2});
         QCOMPARE(burner->Count(0x12), std::size_t{3});
 
-        const ReportFields& words = form.Fields();
-        QCOMPARE(form.ButtonUpdateFirmware->text(),
-                 "Check for Firmware and Driver update of " + ToQ(words.FDeviceModel).toUpper());
-        QVERIFY(!words.FDeviceModel.empty());
-        QCOMPARE(form.LabelFirmwareVersion->text(), ToQ(words.FDeviceFirmware));
+        QCOMPARE(Captions(form), kBurnerCaptions);
 
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTRY_COMPARE(QApplication::focusWidget(), form.ButtonVextrel1);
@@ -150,19 +164,17 @@ private slots:
         QTest::keyClicks(form.ComboBoxBurners->lineEdit(), QStringLiteral("no such drive"));
 
         QCOMPARE(form.ComboBoxBurners->count(), 2);  // typed text is never an item
-        QCOMPARE(form.ButtonUpdateFirmware->text(),
-                 QStringLiteral("Check for Firmware and Driver update of "));
-        QCOMPARE(form.LabelBurnerName->text(), QStringLiteral("by"));
-        QCOMPARE(form.LabelFirmwareVersion->text(), QString());
-        QCOMPARE(form.LabelVextrel1->text(),
-                 QStringLiteral("Vextrel DVD Burning Software is 100% compatible with "));
+        QCOMPARE(Captions(form),
+                 (QStringList{"Check for Firmware and Driver update of ", "by", "",
+                              "Vextrel DVD Burning Software is 100% compatible with "}));
         QVERIFY(form.Fields().FDeviceName.empty());
 
-        // Typing an item's text exactly selects that drive again.
+        // Typing an item's text exactly selects that drive: the reader, while the list's
+        // current entry is still the preselected burner.
         form.ComboBoxBurners->lineEdit()->selectAll();
         QTest::keyClicks(form.ComboBoxBurners->lineEdit(), form.ComboBoxBurners->itemText(0));
-        QVERIFY(!form.Fields().FDeviceModel.empty());
-        QCOMPARE(form.LabelFirmwareVersion->text(), ToQ(form.Fields().FDeviceFirmware));
+        QCOMPARE(form.ComboBoxBurners->currentIndex(), 1);
+        QCOMPARE(Captions(form), kReaderCaptions);
     }
 
     void downloadButtonOpensTheDownloadPage() {
@@ -194,19 +206,32 @@ private slots:
                 return ServerReply::Text(400, "Bad Request", "");
             return ServerReply::Text(500, "Internal Server Error", "oops");
         });
+        auto platform = std::make_shared<FakeDrivePlatform>();
+        platform->AddDrive('D', Drive(drives::DvdBurner()), ScsiAddress{1, 0, 0});
+        platform->AddDrive('E', Drive(drives::DvdReader()), ScsiAddress{1, 1, 0});
         Recorder recorder;
-        TFormMaster form(recorder.Services(OneBurner(), Loopback(server)));
+        TFormMaster form(recorder.Services(platform, Loopback(server)));
         form.PopulateBurners();
+        // The burner is preselected; the user picks the reader.
+        QCOMPARE(form.ComboBoxBurners->currentIndex(), 0);
+        QTest::keyClick(form.ComboBoxBurners, Qt::Key_Down);
+        QCOMPARE(form.ComboBoxBurners->currentIndex(), 1);
 
         QTest::mouseClick(form.ButtonUpdateFirmware, Qt::LeftButton);
         QCOMPARE(recorder.opened,
-                 (QStringList{"http://fw.example/XR-22", "www.drivers.example/ACME/DVDRAM"}));
+                 (QStringList{"http://fw.example/DR-16", "www.drivers.example/ACME/DVD-ROM"}));
         QVERIFY(recorder.messages.isEmpty());
         QCOMPARE(QApplication::overrideCursor(), nullptr);
+        const QStringList posted = QString::fromStdString(server.requests().at(0).body).split(u'&');
+        for (const char* field :
+             {"DeviceNameModel=DR-16", "DeviceNameFirmware=2.10", "DeviceIsBurner=NO"}) {
+            QVERIFY2(posted.contains(QLatin1String(field)), field);
+        }
 
         QTest::mouseClick(form.ButtonUpdateFirmware, Qt::LeftButton);
         QCOMPARE(recorder.opened.size(), 2);
         QCOMPARE(recorder.messages, QStringList{"HTTP/1.1 500 Internal Server Error NUMBER : 0"});
+        QCOMPARE(recorder.busyAtMessage, QList<bool>{false});
         QCOMPARE(server.requests().size(), std::size_t{2});
         QVERIFY(server.requests()[0].RequestLine() == "POST /quendra/quendra.php HTTP/1.1");
     }
@@ -221,6 +246,7 @@ private slots:
 
         form.Button1Click(form.Button1);
         QCOMPARE(recorder.messages, QStringList{"0"});
+        QCOMPARE(recorder.busyAtMessage, QList<bool>{false});
         QVERIFY(server.requests().at(0).RequestLine() == "POST /quendra/quendra.php HTTP/1.0");
         const QStringList memo = form.Memo1->toPlainText().split(u'\n');
         QCOMPARE(memo.size(), 3);

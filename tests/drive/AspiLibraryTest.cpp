@@ -8,6 +8,7 @@
 
 #include "drive/linux/LinuxDrivePlatform.h"
 #include "tests/drive/DriveRig.h"
+#include "tests/fakes/TempFolder.h"
 
 namespace {
 
@@ -30,9 +31,8 @@ TEST_F(AspiLibrary, DefaultBusHoldsAReaderThenABurner) {
 }
 
 TEST_F(AspiLibrary, ProbeOverRequestsThatCompleteOnAnotherThread) {
-    const auto folder = std::filesystem::temp_directory_path() / "quendra-aspi-library";
-    std::filesystem::create_directories(folder);
-    rig.platform->temporaryFolder = folder.string();
+    const TempFolder folder("quendra-aspi-library");
+    rig.platform->temporaryFolder = folder.path().string();
     ASSERT_TRUE(rig.drives().InitializeASPI(false, "", ""));
 
     ASSERT_TRUE(rig.drives().SelectDevice(1));
@@ -48,7 +48,6 @@ TEST_F(AspiLibrary, ProbeOverRequestsThatCompleteOnAnotherThread) {
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
-    std::filesystem::remove_all(folder);
     ASSERT_EQ(lines.size(), 1u + 10 + 1);  // the probe of the speed read, then the test
     for (std::size_t i = 1; i < lines.size(); ++i) {
         EXPECT_NE(lines[i].find(" - 0:1:0 <01> "), std::string::npos) << lines[i];

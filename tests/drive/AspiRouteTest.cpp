@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "tests/drive/DriveRig.h"
+#include "tests/fakes/TempFolder.h"
 
 namespace {
 
@@ -122,9 +123,8 @@ TEST_F(AspiRoute, WithoutACompletionEventNothingIsSent) {
 }
 
 TEST_F(AspiRoute, TraceLinesCarryNoPassThroughError) {
-    const auto folder = std::filesystem::temp_directory_path() / "quendra-aspi-trace";
-    std::filesystem::create_directories(folder);
-    rig.platform->temporaryFolder = folder.string();
+    const TempFolder folder("quendra-aspi-trace");
+    rig.platform->temporaryFolder = folder.path().string();
     Attach(0, 0, drives::DvdBurner(), 'E');
     ASSERT_TRUE(Initialize());
     rig.drives().SelectDevice(0);
@@ -136,7 +136,6 @@ TEST_F(AspiRoute, TraceLinesCarryNoPassThroughError) {
     std::string first, second;
     std::getline(in, first);
     std::getline(in, second);
-    std::filesystem::remove_all(folder);
     EXPECT_EQ(first, "GetDriveLibVersion\r");
     EXPECT_EQ(second.rfind("14:05:009 TEST UNIT READY        (00) {40:06} - 0:0:0 <01> ", 0), 0u);
     EXPECT_EQ(second.substr(second.size() - 8), "| 00:00\r");

@@ -9,6 +9,7 @@
 #include "drive/Capabilities.h"
 #include "drive/ErrorText.h"
 #include "tests/drive/DriveRig.h"
+#include "tests/fakes/TempFolder.h"
 #include "util/TextRules.h"
 
 namespace {
@@ -61,14 +62,10 @@ TEST(DeviceCan, EachIdentifierAnswersItsOwnFlag) {
 class TraceSwitches : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = std::filesystem::temp_directory_path() / "quendra-trace-switches";
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        rig.platform->temporaryFolder = folder.string();
+        rig.platform->temporaryFolder = folder.path().string();
         rig.platform->AddDrive('E', MakeDrive(drives::DvdBurner()), Address(1));
         rig.InitializeAndSelect();
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
 
     std::string Log() {
         std::ifstream in(folder / "drivetrace.elg", std::ios::binary);
@@ -77,8 +74,8 @@ protected:
         return text.str();
     }
 
-    std::filesystem::path folder;
-    DriveRig rig;
+    TempFolder folder{"quendra-trace"};
+    DriveRig rig;  // closes its log before the folder goes
 };
 
 TEST_F(TraceSwitches, OnWritesCommandsOffStops) {

@@ -53,11 +53,22 @@ TEST_F(Selection, SelectionSendsOneInquiryAndAProbeOfTenCommands) {
     EXPECT_EQ(burner->TotalCommands(), 11u);
     EXPECT_EQ(burner->Rejected(), 0u);
 
-    std::vector<int> order;
+    // Each operation code with its page (INQUIRY, MODE SENSE) or feature (GET CONFIGURATION):
+    // MODE SENSE page 0x2A and feature 0x2A look alike on their own.
+    std::vector<std::pair<int, int>> order;
     for (const auto& cdb : burner->Commands())
-        order.push_back(cdb[0] == 0x46 ? cdb[3] : cdb[2]);
-    EXPECT_EQ(order,
-              (std::vector<int>{0x00, 0xAA, 0x2A, 0xB0, 0x2A, 0x3B, 0x2F, 0x40, 0x41, 0x50, 0x51}));
+        order.emplace_back(cdb[0], cdb[0] == 0x46 ? cdb[3] : cdb[2]);
+    EXPECT_EQ(order, (std::vector<std::pair<int, int>>{{0x12, 0x00},
+                                                       {0x5A, 0xAA},
+                                                       {0x5A, 0x2A},
+                                                       {0x5A, 0xB0},
+                                                       {0x46, 0x2A},
+                                                       {0x46, 0x3B},
+                                                       {0x46, 0x2F},
+                                                       {0x46, 0x40},
+                                                       {0x46, 0x41},
+                                                       {0x46, 0x50},
+                                                       {0x46, 0x51}}));
 
     burner->ClearCounts();
     rig.drives().MaxWriteSpeed();

@@ -8,6 +8,7 @@
 
 #include "drive/DriveTrace.h"
 #include "tests/drive/DriveRig.h"
+#include "tests/fakes/TempFolder.h"
 
 namespace {
 
@@ -92,19 +93,10 @@ TEST(TraceLine, BufferOffFourByteBoundaryIsMarked) {
 
 class TraceLog : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder =
-            std::filesystem::temp_directory_path() /
-            ("quendra-trace-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        rig.platform->temporaryFolder = folder.string();
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void SetUp() override { rig.platform->temporaryFolder = folder.path().string(); }
 
-    std::filesystem::path folder;
-    DriveRig rig;
+    TempFolder folder{"quendra-trace"};
+    DriveRig rig;  // closes its log before the folder goes
 };
 
 TEST_F(TraceLog, ScanAndCommandsOnThePassThroughRoute) {

@@ -69,7 +69,7 @@ TEST(HttpClient, EndsAReplyThatNeverEndsAtTheExchangeLimit) {
         EXPECT_EQ(result.failure->message,
                   "No complete reply from 127.0.0.1:" + std::to_string(port) + " within 200 ms");
         EXPECT_GE(elapsed, 190ms);
-        EXPECT_LT(elapsed, 2s);
+        EXPECT_LT(elapsed, 10s);  // loose: a loaded machine under sanitizers is slow
     }
 }
 
@@ -127,7 +127,7 @@ TEST(HttpClient, GivesUpConnectingAtTheConnectLimit) {
     EXPECT_EQ(result.failure->kind, HttpFailureKind::ConnectTimeout);
     EXPECT_EQ(result.failure->message,
               "No connection to 127.0.0.1:" + std::to_string(port) + " within 200 ms");
-    EXPECT_LT(elapsed, 2s);
+    EXPECT_LT(elapsed, 10s);  // loose: a loaded machine under sanitizers is slow
 }
 
 }  // namespace

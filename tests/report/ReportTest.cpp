@@ -9,6 +9,7 @@
 #include "drive/DriveComponent.h"
 #include "tests/fakes/FakeDrivePlatform.h"
 #include "tests/fakes/FakeSysPlatform.h"
+#include "tests/fakes/TempFolder.h"
 #include "util/TextRules.h"
 #include "util/Unicode.h"
 
@@ -24,14 +25,10 @@ constexpr std::u16string_view kCurrentVersion = u"SOFTWARE\\Microsoft\\Windows N
 // begins with blanks; the system folder is a folder of the test's own.
 struct SystemFacts {
     FakeSysPlatform fake;
-    fs::path folder;
+    TempFolder systemFolder{"quendra-report"};
+    const fs::path& folder = systemFolder.path();
 
     SystemFacts() {
-        folder =
-            fs::temp_directory_path() /
-            ("quendra-report-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder);
         fake.SetVersion(2, 6, 1, u"Service Pack 1");
         fake.SetProduct(VER_NT_WORKSTATION, 0);
         fake.version.wServicePackMajor = 1;
@@ -45,7 +42,6 @@ struct SystemFacts {
         fake.SetLeafText(0x80000003, "Test CPU 1.00GHz");
         fake.systemDirectory = Utf8ToUtf16(folder.string());
     }
-    ~SystemFacts() { fs::remove_all(folder); }
 
     // A library file carrying this test program's own version note.
     void AddLibrary(const char* name) {

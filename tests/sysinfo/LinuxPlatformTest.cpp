@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "sysinfo/SysInfo.h"
 #include "util/Unicode.h"
@@ -52,12 +54,28 @@ TEST_F(LinuxPlatform, ArchitectureAndSystemFolder) {
 }
 
 TEST_F(LinuxPlatform, CountersAdvanceAtTenMegahertz) {
+    using Clock = std::chrono::steady_clock;
+    using Ticks = std::chrono::duration<std::int64_t, std::ratio<1, 10'000'000>>;
     const SysPlatform& platform = CurrentSysPlatform();
     std::int64_t frequency = 0;
     ASSERT_TRUE(platform.QueryPerformanceFrequency(frequency));
     EXPECT_EQ(frequency, 10'000'000);
+
+    // Each counter read lies between two clock reads, so the counter's span lies between
+    // the inner and the outer span of the clock, give or take the tick it rounds to.
+    const Clock::time_point before0 = Clock::now();
     const std::int64_t first = platform.QueryPerformanceCounter();
-    EXPECT_GE(platform.QueryPerformanceCounter(), first);
+    const Clock::time_point after0 = Clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const Clock::time_point before1 = Clock::now();
+    const std::int64_t second = platform.QueryPerformanceCounter();
+    const Clock::time_point after1 = Clock::now();
+
+    const Ticks counted(second - first);
+    const Ticks inner = std::chrono::duration_cast<Ticks>(before1 - after0);
+    const Ticks outer = std::chrono::duration_cast<Ticks>(after1 - before0);
+    EXPECT_GE(counted, inner - Ticks(1));
+    EXPECT_LE(counted, outer + Ticks(1));
 }
 
 TEST_F(LinuxPlatform, ProcessorIdentificationAndClockAreSane) {

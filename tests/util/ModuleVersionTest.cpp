@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/fakes/TempFolder.h"
 #include "util/TextUtils.h"
 #include "util/Unicode.h"
 
@@ -20,17 +21,10 @@ std::u16string SamplePath(const char* variable) {
 
 class ModuleVersion : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("quendra-version-" +
-                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
     std::u16string InDir(const std::string& name) { return Utf8ToUtf16((dir_ / name).string()); }
 
-    fs::path dir_;
+    TempFolder folder_{"quendra-version"};
+    const fs::path& dir_ = folder_.path();
 };
 
 TEST_F(ModuleVersion, ReadsTheNoteOfABuiltExecutable) {

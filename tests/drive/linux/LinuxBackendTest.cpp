@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <thread>
@@ -130,12 +131,15 @@ TEST(LinuxDrives, CompletionEventIsAnEventfd) {
     const CompletionEvent event = platform->CreateCompletionEvent();
     ASSERT_NE(event, kNoEvent);
     platform->ResetCompletionEvent(event);  // not signalled: returns at once
-    std::thread signaller([event] {
+    std::atomic<bool> signalled{false};
+    std::thread signaller([event, &signalled] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        signalled = true;
         const std::uint64_t one = 1;
         EXPECT_EQ(::write(static_cast<int>(event), &one, sizeof one), 8);
     });
     platform->WaitForCompletion(event);
+    EXPECT_TRUE(signalled);  // the wait returned only once the event was written
     signaller.join();
     platform->ResetCompletionEvent(event);
     platform->CloseCompletionEvent(event);

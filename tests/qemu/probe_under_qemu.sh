@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Runs quendra-probe and the Linux drive backend's tests on a stock Linux kernel under QEMU
+# (the qemu-drive harness next to this file) with two emulated drives: an IDE/ATAPI drive
+# without a disc and a SCSI drive with a CD. The probe runs as root, as a user who may read
+# the device nodes and as a user who may not; its drive list and each drive's block (the
+# capabilities and the drive's part of its report) must match the texts in expected/.
+#
+# Skips (exit 77) when QEMU or the harness's cached kernel is missing; with
+# QUENDRA_REQUIRE_QEMU=1 (scripts/test.sh sets it) that is a failure instead. It never
+# installs or downloads anything: scripts/setup.sh prepares both.
+#
+# usage: probe_under_qemu.sh QUENDRA_PROBE DRIVE_LINUX_TESTS
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+harness=$here/qemu-drive/qemu-drive.sh
+expected=$here/expected
+probe=$1
+backend_tests=$2
+
+skip() {
+    if [ "${QUENDRA_REQUIRE_QEMU:-0}" = 1 ]; then
+        echo "FAIL: $* (QUENDRA_REQUIRE_QEMU=1; scripts/setup.sh installs and prepares it)"
+        exit 1
+    fi
+    echo "SKIP: $*"
+    exit 77
+}
+command -v qemu-system-x86_64 >/dev/null || skip "qemu-system-x86_64 is not installed"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# Without their debug sections the programs make a smaller image, which boots sooner.
+objcopy --strip-debug "$probe" "$work/quendra-probe" &&
+    objcopy --strip-debug "$backend_tests" "$work/drive_linux_tests" || exit 1
+cat > "$work/guest.sh" <<'GUEST'
+probe=/extra/bin/quendra-probe
+$probe > /out/root.txt 2>&1; echo "root rc=$?"
+chmod 0644 /dev/sr*
+su -s /bin/sh user -c "$probe" > /out/reader.txt 2>&1; echo "reader rc=$?"
+chmod 0600 /dev/sr*
+su -s /bin/sh user -c "$probe" > /out/denied.txt 2>&1; echo "denied rc=$?"
+/extra/bin/drive_linux_tests > /out/backend.txt 2>&1; echo "backend rc=$?"
+GUEST
+
+# TCG: nested KVM is not dependable on build machines, and two drives boot in seconds.
+"$harness" --no-install --no-sg3-utils --accel tcg --timeout 50 --guest-timeout 30 --wait 10 \
+    -o "$work/out" -s "$work/guest.sh" \
+    -f "$work/quendra-probe:bin/quendra-probe" -f "$work/drive_linux_tests:bin/drive_linux_tests" \
+    -d ide:empty -d "scsi:cd,vendor=QDVENDOR,product=DVD-RW QD1234,ver=1.0A" \
+    > "$work/harness.log" 2>&1
+rc=$?
+if [ $rc -eq 2 ] && grep -q -- "--no-install" "$work/harness.log"; then
+    skip "the harness needs to install or download first: $(tail -1 "$work/harness.log")"
+fi
+if [ $rc -ne 0 ]; then
+    cat "$work/harness.log" "$work/out/output.txt" 2>/dev/null
+    echo "FAIL: harness exit status $rc"
+    exit 1
+fi
+out=$work/out
+
+# The drive list: from "Drive route" up to the first drive's block (or the end).
+list() { sed -n '/^Drive route/,/^Drive 0 /p' "$1" | sed '/^Drive 0 /d'; }
+# Drive N's block of capabilities, then the drive's lines of its report.
+drive() {
+    awk -v n="$2" '
+        $0 ~ "^Drive " n "  " { on = 1 }
+        $0 == "Report of drive " n { report = 1 }
+        report && /^DeviceName=/ { on = 1 }
+        /^$/ { on = 0; report = 0 }
+        on { print }' "$1"
+}
+
+failures=0
+compare() {  # EXPECTED_FILE WHAT ACTUAL_TEXT
+    if ! diff -u "$expected/$1" <(printf '%s\n' "$3") > "$work/diff.txt"; then
+        echo "FAIL: $2 differs from expected/$1:"
+        cat "$work/diff.txt"
+        failures=$((failures + 1))
+    fi
+}
+for run in root reader; do
+    compare list.txt "$run: drive list" "$(list "$out/$run.txt")"
+    compare drive-0-ide-empty.txt "$run: drive 0" "$(drive "$out/$run.txt" 0)"
+    compare drive-1-scsi-cd.txt "$run: drive 1" "$(drive "$out/$run.txt" 1)"
+done
+compare denied.txt "denied: drive list" "$(list "$out/denied.txt")"
+for line in "root rc=0" "reader rc=0" "denied rc=0" "backend rc=0"; do
+    grep -qx "$line" "$out/output.txt" || { echo "FAIL: no '$line'"; failures=$((failures + 1)); }
+done
+# The real-drive test ran (a skipped test does not print OK).
+if ! grep -q '^\[       OK \] LinuxDrives.RealDriveWhenThereIsOne' "$out/backend.txt"; then
+    echo "FAIL: the real-drive test did not pass in the guest"
+    failures=$((failures + 1))
+fi
+
+if [ $failures -ne 0 ]; then
+    for f in output.txt root.txt reader.txt denied.txt backend.txt; do
+        echo "== $f"
+        cat "$out/$f"
+    done
+    exit 1
+fi
+echo "under QEMU: probe as expected (root, reader, denied), backend tests passed;" \
+    "$(tr '\n' ' ' < "$out/timing.txt")"
