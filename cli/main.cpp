@@ -1,40 +1,62 @@
-// quendra-probe: what the program sees of this machine, as plain text: the system facts,
-// the optical drives with their capabilities, and the report of each drive. With
-// "--lookup N" it runs the lookup exchange for drive N and prints the addresses the window
-// would open instead of opening them.
+// quendra-probe: what the program sees of this machine, as plain text or one JSON document:
+// the system facts, the optical drives with their capabilities, the report and the details
+// of each drive, or why no drive was found. With "--lookup N" it runs the lookup exchange
+// for drive N and prints the addresses the window would open instead of opening them.
 
+#include <array>
 #include <charconv>
 #include <exception>
 #include <iostream>
+#include <span>
+#include <string>
 #include <string_view>
+#include <variant>
 
-#include "cli/ProbeDrives.h"
-#include "cli/ProbeReport.h"
-#include "cli/SystemFacts.h"
+#include "cli/DriveFacts.h"
+#include "cli/ProbeJson.h"
+#include "cli/ProbeLookup.h"
+#include "cli/ProbeText.h"
 #include "drive/DriveComponent.h"
 #include "lookup/LookupTypes.h"
 #include "sysinfo/SysInfo.h"
+#include "util/CommandLine.h"
+#include "util/ProgramFiles.h"
+#include "util/TextUtils.h"
+#include "util/Unicode.h"
 
 namespace {
 
 using namespace quendra;
 
-constexpr std::string_view kUsage =
-    "usage: quendra-probe             system facts, drives, capabilities and reports\n"
-    "       quendra-probe --lookup N  post drive N's report to the lookup service and\n"
-    "                                 print the addresses it names\n";
+constexpr std::string_view kProgram = "quendra-probe";
+
+// Every option of the program; the usage text is made from this table.
+constexpr std::array kOptions{
+    CommandOption{"--json", "", "", "print the same facts as one JSON document"},
+    CommandOption{"--lookup", "", "N",
+                  "post drive N's report to the lookup service and print the addresses it names"},
+    CommandOption{"--help", "-h", "", "show this help and exit"},
+    CommandOption{"--version", "", "", "show the version and exit"},
+};
+
+constexpr std::string_view kDescription =
+    "Prints what Quendra sees of this machine: the system facts, the optical drives with their\n"
+    "capabilities, the report and the details of each drive, or why no drive was found.";
+
+int UsageError(std::string_view reason) {
+    std::cerr << UsageErrorText(kProgram, reason);
+    return 2;
+}
 
 int Lookup(std::string_view number) {
     unsigned index = 0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), index);
-    if (error != std::errc{} || end != number.data() + number.size()) {
-        std::cerr << "quendra-probe: not a drive number: " << number << '\n' << kUsage;
-        return 2;
-    }
+    if (number.empty() || error != std::errc{} || end != number.data() + number.size())
+        return UsageError("not a drive number: '" + std::string(number) + "'");
     TDriveComponent drives;
     drives.InitializeASPI(false, "", "");
     if (index >= drives.DeviceCount()) {
-        std::cerr << "quendra-probe: no drive " << index << " (" << drives.DeviceCount()
+        std::cerr << kProgram << ": no drive " << index << " (" << drives.DeviceCount()
                   << " found)\n";
         return 2;
     }
@@ -43,34 +65,52 @@ int Lookup(std::string_view number) {
     return succeeded ? 0 : 1;
 }
 
-int Everything() {
-    PrintSystemFacts(std::cout);
-    std::cout << '\n';
+int Everything(bool json) {
     TDriveComponent drives;
-    PrintDrives(drives, std::cout);
-    PrintReports(drives, std::cout);
+    const ProbeFacts facts = GatherProbeFacts(drives);
+    if (json) {
+        const std::string version = Utf16ToUtf8(GetModuleVersionString(ProgramFilePath()));
+        std::cout << ProbeJson(facts, version).dump(2) << '\n';
+    } else {
+        PrintProbeText(facts, std::cout);
+    }
     return 0;
+}
+
+int Run(std::span<const char* const> args) {
+    const auto parsed = ParseCommandLine(args, kOptions);
+    if (const auto* reason = std::get_if<std::string>(&parsed))
+        return UsageError(*reason);
+    const CommandLine& line = std::get<CommandLine>(parsed);
+    if (line.Has("--help")) {
+        std::cout << UsageText(kProgram, "[OPTION]...", kDescription, kOptions);
+        return 0;
+    }
+    if (line.Has("--version")) {
+        std::cout << VersionText(kProgram);
+        return 0;
+    }
+    if (!line.operands.empty())
+        return UsageError("unexpected argument '" + line.operands.front() + "'");
+    if (const std::string* drive = line.Value("--lookup")) {
+        if (line.Has("--json"))
+            return UsageError("--json and --lookup cannot be combined");
+        return Lookup(*drive);
+    }
+    return Everything(line.Has("--json"));
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
     quendra::CaptureStartupSystemInfo();
-
-    const std::string_view first = argc > 1 ? argv[1] : "";
+    const std::span<const char* const> args =
+        argc > 1 ? std::span<const char* const>(argv + 1, static_cast<std::size_t>(argc - 1))
+                 : std::span<const char* const>();
     try {
-        if (argc == 1)
-            return Everything();
-        if (argc == 3 && first == "--lookup")
-            return Lookup(argv[2]);
-        if (argc == 2 && (first == "--help" || first == "-h")) {
-            std::cout << kUsage;
-            return 0;
-        }
-        std::cerr << kUsage;
-        return 2;
+        return Run(args);
     } catch (const std::exception& error) {
-        std::cerr << "quendra-probe: " << error.what() << '\n';
+        std::cerr << kProgram << ": " << error.what() << '\n';
         return 1;
     }
 }

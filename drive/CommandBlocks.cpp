@@ -30,6 +30,13 @@ Cdb10 getConfigurationCdb(std::uint8_t requestType, std::uint16_t feature,
     return cdb;
 }
 
+Cdb10 getEventStatusNotificationCdb(std::uint8_t classes, std::uint16_t allocationLength) {
+    constexpr std::uint8_t kPolled = 0x01;
+    Cdb10 cdb{kOpGetEventStatusNotification, kPolled, 0x00, 0x00, classes};
+    WriteBE16(cdb, 7, allocationLength);
+    return cdb;
+}
+
 TSRB_ExecSCSICmd MakeCommandRequest(std::span<const std::uint8_t> cdb, std::uint8_t flags,
                                     std::uint8_t* buffer, std::uint32_t length) {
     TSRB_ExecSCSICmd srb{};

@@ -15,6 +15,7 @@ inline constexpr std::uint8_t kOpTestUnitReady = 0x00;
 inline constexpr std::uint8_t kOpInquiry = 0x12;
 inline constexpr std::uint8_t kOpWrite10 = 0x2A;
 inline constexpr std::uint8_t kOpGetConfiguration = 0x46;
+inline constexpr std::uint8_t kOpGetEventStatusNotification = 0x4A;
 inline constexpr std::uint8_t kOpModeSense10 = 0x5A;
 
 // Mode page codes, and the page-control bits asking for the drive's default values.
@@ -24,6 +25,14 @@ inline constexpr std::uint8_t kPageDefaultValues = 0x80;
 
 // GET CONFIGURATION request type: the one feature asked for.
 inline constexpr std::uint8_t kOneFeature = 0x02;
+
+// Features read for the drive's details.
+inline constexpr std::uint16_t kFeatureProfileList = 0x0000;
+inline constexpr std::uint16_t kFeatureMicrocodeUpgrade = 0x0104;
+inline constexpr std::uint16_t kFeatureFirmwareInformation = 0x010C;
+
+// GET EVENT STATUS NOTIFICATION: the media event class, asked for in polled mode.
+inline constexpr std::uint8_t kEventClassMedia = 0x10;
 
 // The standard INQUIRY data every identification asks for.
 inline constexpr std::uint16_t kInquiryLength = 64;
@@ -45,6 +54,9 @@ Cdb10 modeSense10Cdb(std::uint8_t page, std::uint16_t allocationLength);
 // 46 RT F F 00 00 00 L L 00
 Cdb10 getConfigurationCdb(std::uint8_t requestType, std::uint16_t feature,
                           std::uint16_t allocationLength);
+
+// 4A 01 00 00 C 00 00 L L 00: polled, for the event classes C.
+Cdb10 getEventStatusNotificationCdb(std::uint8_t classes, std::uint16_t allocationLength);
 
 // A request with every byte zero except the flags, the data buffer and length, and the
 // command block with its length. `cdb` holds at most 16 bytes; more are not copied.

@@ -166,6 +166,14 @@ std::uint32_t TDriveComponent::DeviceBufferSize() const {
     return Device.DeviceBufferSize;
 }
 
+DriveDetails TDriveComponent::ReadDetails() {
+    return ReadDriveDetails(*platform_, Device);
+}
+
+std::vector<NoDriveFinding> TDriveComponent::ExplainNoDrive() {
+    return DiagnoseNoDrive(platform_->AccessFacts());
+}
+
 std::uint32_t TDriveComponent::ErrorNumber() {
     if (CDFiles.ErrorNumber != 0)
         return std::exchange(CDFiles.ErrorNumber, 0);

@@ -8,8 +8,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "drive/DriveDetails.h"
 #include "drive/DrivePlatform.h"
+#include "drive/NoDriveCauses.h"
 #include "drive/ScsiLib.h"
 
 namespace quendra {
@@ -87,6 +90,13 @@ public:
     std::uint32_t ErrorNumber();
     std::string ErrorString();
     std::u16string ErrorStringW();
+
+    // The selected drive's profiles, microcode upgrade support, firmware date and disc, from
+    // commands of their own; the capability records stay as they are.
+    DriveDetails ReadDetails();
+
+    // Why no drive could be opened, from what the system shows; each cause with its fix.
+    std::vector<NoDriveFinding> ExplainNoDrive();
 
 private:
     void CloseVolume();

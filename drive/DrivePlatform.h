@@ -6,12 +6,14 @@
 // in drive/linux/; tests supply their own.
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quendra {
 
@@ -80,6 +82,23 @@ struct UtcTimeOfDay {
     std::uint16_t millisecond = 0;
 };
 
+// One optical drive node of the system (/dev/srN) as this process finds it.
+struct OpticalNode {
+    std::string path;
+    std::string group;  // the owner group's name (its number when it has none)
+    bool groupOfThisProcess = false;
+    std::uint32_t openError = 0;  // 0: it opens for reading; else the OS error (EACCES, EBUSY, ...)
+};
+
+// What the system shows about its optical drives, to tell why none could be opened.
+struct DriveAccessFacts {
+    std::vector<OpticalNode> nodes;         // the optical drive nodes, in number order
+    std::vector<std::string> kernelDrives;  // optical block devices the kernel lists ("sr0")
+    std::size_t scsiOpticalDevices = 0;     // SCSI devices of type 5 (CD/DVD), driver bound or not
+    bool opticalDriverLoaded = false;       // the kernel's CD/DVD driver (sr_mod)
+    std::string container;                  // the container or sandbox this runs in, "" for none
+};
+
 class DrivePlatform {
 public:
     virtual ~DrivePlatform() = default;
@@ -125,6 +144,10 @@ public:
 
     // The folder for temporary files, without a trailing separator.
     virtual std::string TemporaryFolder() = 0;
+
+    // What the system shows about its optical drives. Never fails: what cannot be read is
+    // left empty.
+    virtual DriveAccessFacts AccessFacts() = 0;
 };
 
 }  // namespace quendra

@@ -8,6 +8,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libboost-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  nlohmann-json3-dev wrk python3-jsonschema
   fonts-dejavu-core
   qemu-system-x86 busybox-static sg3-utils xorriso xz-utils gzip
 )

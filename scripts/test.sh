@@ -15,8 +15,8 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN
 export QUENDRA_REQUIRE_QEMU=1
 ctest --test-dir build/asan -j2 --output-on-failure
 
-# The threaded tests (worker threads, hand-offs, network clients) under ThreadSanitizer.
-tsan_targets=(update_tests net_tests)
+# The threaded tests (worker threads, hand-offs, network clients, the service) under ThreadSanitizer.
+tsan_targets=(update_tests net_tests service_server_tests)
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUENDRA_TSAN=ON -DQUENDRA_BUILD_APP=OFF
 cmake --build build/tsan -j2 --target "${tsan_targets[@]}"
 TSAN_OPTIONS="halt_on_error=1${TSAN_OPTIONS:+:$TSAN_OPTIONS}" \

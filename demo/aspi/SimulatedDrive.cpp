@@ -12,6 +12,7 @@ namespace {
 constexpr std::uint8_t kTestUnitReady = 0x00;
 constexpr std::uint8_t kInquiry = 0x12;
 constexpr std::uint8_t kGetConfiguration = 0x46;
+constexpr std::uint8_t kGetEventStatus = 0x4A;
 constexpr std::uint8_t kModeSense10 = 0x5A;
 
 void PutPadded(std::vector<std::uint8_t>& out, std::size_t offset, const std::string& text,
@@ -61,6 +62,11 @@ void SimulatedDrive::Shorten(std::uint8_t operationCode, std::size_t bytes) {
     shortened_[operationCode] = bytes;
 }
 
+void SimulatedDrive::AnswerWith(std::vector<std::uint8_t> cdbPrefix,
+                                std::vector<std::uint8_t> answer) {
+    rawAnswers_.emplace_back(std::move(cdbPrefix), std::move(answer));
+}
+
 std::size_t SimulatedDrive::Count(std::uint8_t operationCode) const {
     return static_cast<std::size_t>(
         std::count_if(commands_.begin(), commands_.end(),
@@ -92,6 +98,11 @@ bool SimulatedDrive::Valid(std::span<const std::uint8_t> cdb, DataDirection dire
             return cdb.size() == 10 && cdb[1] <= 2 && AllZero(cdb.subspan(4, 3)) && cdb[9] == 0 &&
                    ReadBE16(cdb, 7) != 0 && ReadBE16(cdb, 7) <= data.size() &&
                    direction == DataDirection::In;
+        case kGetEventStatus:  // polled, some class asked for
+            return cdb.size() == 10 && cdb[1] == 0x01 && AllZero(cdb.subspan(2, 2)) &&
+                   cdb[4] != 0 && AllZero(cdb.subspan(5, 2)) && cdb[9] == 0 &&
+                   ReadBE16(cdb, 7) != 0 && ReadBE16(cdb, 7) <= data.size() &&
+                   direction == DataDirection::In;
         default:
             return false;
     }
@@ -109,6 +120,12 @@ DriveAnswer SimulatedDrive::Execute(std::span<const std::uint8_t> cdb, DataDirec
     if (const auto failing = failing_.find(cdb[0]); failing != failing_.end()) {
         return Check(failing->second.first, failing->second.second);
     }
+    for (const auto& [prefix, answer] : rawAnswers_) {
+        if (prefix.size() <= cdb.size() && std::equal(prefix.begin(), prefix.end(), cdb.begin())) {
+            const std::size_t allocation = cdb.size() == 10 ? ReadBE16(cdb, 7) : ReadBE16(cdb, 3);
+            return Reply(cdb[0], answer, allocation, data);
+        }
+    }
     switch (cdb[0]) {
         case kInquiry:
             return Inquiry(cdb, data);
@@ -116,6 +133,8 @@ DriveAnswer SimulatedDrive::Execute(std::span<const std::uint8_t> cdb, DataDirec
             return ModeSense(cdb, data);
         case kGetConfiguration:
             return GetConfiguration(cdb, data);
+        case kGetEventStatus:
+            return EventStatus(cdb, data);
         default:
             return TestUnitReady();
     }
@@ -182,7 +201,19 @@ DriveAnswer SimulatedDrive::GetConfiguration(std::span<const std::uint8_t> cdb,
     const std::uint16_t start = ReadBE16(cdb, 2);
     std::vector<std::uint8_t> answer(8, 0);
     WriteBE16(answer, 6, table_.currentProfile);
-    for (const auto& [code, feature] : table_.features) {
+    std::map<std::uint16_t, FeatureDescriptor> features = table_.features;
+    if (!table_.profiles.empty()) {
+        FeatureDescriptor& list = features[0x0000];
+        list.versionFlags = 0x03;  // persistent, current
+        for (const std::uint16_t profile : table_.profiles) {
+            const bool current = profile == table_.currentProfile;
+            list.data.insert(
+                list.data.end(),
+                {static_cast<std::uint8_t>(profile >> 8), static_cast<std::uint8_t>(profile),
+                 static_cast<std::uint8_t>(current ? 0x01 : 0x00), 0x00});
+        }
+    }
+    for (const auto& [code, feature] : features) {
         const bool wanted = requestType == 2 ? code == start
                                              : code >= start && (requestType == 0 ||
                                                                  (feature.versionFlags & 1) != 0);
@@ -197,6 +228,22 @@ DriveAnswer SimulatedDrive::GetConfiguration(std::span<const std::uint8_t> cdb,
     }
     WriteBE32(answer, 0, static_cast<std::uint32_t>(answer.size() - 4));
     return Reply(kGetConfiguration, answer, ReadBE16(cdb, 7), data);
+}
+
+DriveAnswer SimulatedDrive::EventStatus(std::span<const std::uint8_t> cdb,
+                                        std::span<std::uint8_t> data) {
+    if (!table_.knowsEventStatus)
+        return Check(kInvalidCommand);
+    constexpr std::uint8_t kMediaClassRequest = 0x10;
+    constexpr std::uint8_t kMediaClass = 0x04;
+    constexpr std::uint8_t kNoEventAvailable = 0x80;
+    // Header: descriptor bytes that follow, class, supported classes; then the media event.
+    const std::uint8_t mediaPresent = table_.currentProfile != 0 ? 0x02 : 0x00;
+    std::vector<std::uint8_t> answer{0x00, 0x04,         kMediaClass, kMediaClassRequest,
+                                     0x00, mediaPresent, 0x00,        0x00};
+    if ((cdb[4] & kMediaClassRequest) == 0)
+        answer = {0x00, 0x00, kNoEventAvailable, kMediaClassRequest};
+    return Reply(kGetEventStatus, answer, ReadBE16(cdb, 7), data);
 }
 
 DriveAnswer SimulatedDrive::TestUnitReady() {
@@ -237,6 +284,7 @@ DriveTable DvdReader() {
     table.revision = "2.10";
     table.page2A = CapabilitiesPage(0x3F, 0x00, 0x00, 8467, 512, 8467, 0, 0);
     table.currentProfile = 0x0010;  // DVD-ROM
+    table.profiles = {0x0010, 0x0008};
     table.features[0x2A] = {0x01, {0x00, 0x00, 0x00, 0x00}};
     return table;
 }
@@ -249,9 +297,16 @@ DriveTable DvdBurner() {
     table.page2A = CapabilitiesPage(0x3F, 0x37, 0x80, 0x1A90, 2048, 0x1A90, 5540, 5540);
     table.page30 = std::vector<std::uint8_t>{0x30, 0x06, 0, 0, 0, 0, 0, 0};
     table.currentProfile = 0x0011;  // DVD-R
+    table.profiles = {0x0012, 0x0011, 0x0015, 0x0014, 0x0013, 0x001A,
+                      0x001B, 0x002B, 0x0010, 0x0009, 0x000A, 0x0008};
     table.features[0x2A] = {0x01, {0x01, 0x00, 0x00, 0x00}};
     table.features[0x2F] = {0x05, {0x42, 0x00, 0x00, 0x00}};
     table.features[0x3B] = {0x01, {0x01, 0x00, 0x00, 0x00}};
+    table.features[0x0104] = {0x07, {0x01, 0x00, 0x00, 0x00}};  // version 1, M5
+    const std::string date = "20110308142207";
+    FeatureDescriptor& firmware = table.features[0x010C] = {0x03, {}};
+    firmware.data.assign(date.begin(), date.end());
+    firmware.data.resize(16, 0x00);
     return table;
 }
 
@@ -273,6 +328,7 @@ DriveTable OldCdRom() {
     table.revision = "0.9";
     table.page2A = CapabilitiesPage(0x03, 0x00, 0x00, 7800, 128, 7800, 0, 0);
     table.knowsGetConfiguration = false;
+    table.knowsEventStatus = false;
     return table;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// A simulated MMC drive. It answers INQUIRY, MODE SENSE (10), GET CONFIGURATION and TEST
-// UNIT READY from a small table, checks every command block and counts what it receives.
+// A simulated MMC drive. It answers INQUIRY, MODE SENSE (10), GET CONFIGURATION, GET EVENT
+// STATUS NOTIFICATION and TEST UNIT READY from a small table, checks every command block and
+// counts what it receives.
 // Like a real drive it writes only the bytes of its answer, so a short answer leaves the
 // rest of the caller's buffer as it was.
 
@@ -52,7 +53,13 @@ struct DriveTable {
 
     bool knowsGetConfiguration = true;  // false: GET CONFIGURATION is an invalid command
     std::uint16_t currentProfile = 0;   // 0: no disc
+    // The Profile List feature (0x0000), when not empty; the current one is currentProfile.
+    std::vector<std::uint16_t> profiles;
     std::map<std::uint16_t, FeatureDescriptor> features;
+
+    // false: GET EVENT STATUS NOTIFICATION is an invalid command. The media event shows a
+    // disc while currentProfile is not 0.
+    bool knowsEventStatus = true;
 
     std::optional<SenseData> notReady;  // TEST UNIT READY answer; nullopt: ready
 };
@@ -83,6 +90,9 @@ public:
     void FailEverything(SenseData sense = kInvalidCommand);
     // Answers with this operation code are cut to `bytes` bytes.
     void Shorten(std::uint8_t operationCode, std::size_t bytes);
+    // Every later valid command whose block begins with `cdbPrefix` is answered GOOD with
+    // these bytes (cut to the allocation length), whatever they say.
+    void AnswerWith(std::vector<std::uint8_t> cdbPrefix, std::vector<std::uint8_t> answer);
     // The table, to change the drive after it was made.
     DriveTable& Table() { return table_; }
 
@@ -96,6 +106,7 @@ private:
     DriveAnswer Inquiry(std::span<const std::uint8_t> cdb, std::span<std::uint8_t> data);
     DriveAnswer ModeSense(std::span<const std::uint8_t> cdb, std::span<std::uint8_t> data);
     DriveAnswer GetConfiguration(std::span<const std::uint8_t> cdb, std::span<std::uint8_t> data);
+    DriveAnswer EventStatus(std::span<const std::uint8_t> cdb, std::span<std::uint8_t> data);
     DriveAnswer TestUnitReady();
     DriveAnswer Reply(std::uint8_t operationCode, const std::vector<std::uint8_t>& answer,
                       std::size_t allocation, std::span<std::uint8_t> data);
@@ -107,6 +118,7 @@ private:
     std::map<std::uint8_t, SenseData> failingPages_;
     std::optional<SenseData> failEverything_;
     std::map<std::uint8_t, std::size_t> shortened_;
+    std::vector<std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>>> rawAnswers_;
     std::vector<std::vector<std::uint8_t>> commands_;
     std::size_t rejected_ = 0;
 };
@@ -118,14 +130,17 @@ std::vector<std::uint8_t> FixedSense(SenseData sense);
 namespace drives {
 
 // A DVD-ROM reader with a DVD in it: reads CD-R/RW and DVD-ROM/-R/-RAM, DVD+RW feature
-// without write bit; writes nothing.
+// without write bit; writes nothing. Profiles DVD-ROM and CD-ROM; no microcode upgrade and no
+// firmware information.
 DriveTable DvdReader();
-// A DVD burner without a disc: writes CD-R/RW, DVD-R, DVD-RAM, DVD+R/RW, DVD+R DL and
-// DVD-RW, with test write and underrun protection; read speed 0x1A90 (6800 kB/s).
+// A DVD burner with a DVD-R in it: writes CD-R/RW, DVD-R, DVD-RAM, DVD+R/RW, DVD+R DL and
+// DVD-RW, with test write and underrun protection; read speed 0x1A90 (6800 kB/s). It lists
+// twelve profiles, supports microcode upgrades (M5 set) and dates its firmware
+// 2011-03-08 14:22:07.
 DriveTable DvdBurner();
 // A DVD+R-only writer: page 0x2A shows no write bit, the DVD+RW feature has its write bit.
 DriveTable DvdPlusOnlyWriter();
-// An old CD-ROM drive that knows no GET CONFIGURATION.
+// An old CD-ROM drive that knows neither GET CONFIGURATION nor GET EVENT STATUS NOTIFICATION.
 DriveTable OldCdRom();
 
 // Page 0x2A of 30 bytes with these fields (speeds in kB/s, buffer in kB).

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "drive/linux/AccessFacts.h"
 #include "drive/linux/AspiLibraryNames.h"
 #include "drive/linux/DeviceNodes.h"
 #include "drive/linux/SgIo.h"
@@ -137,6 +138,8 @@ public:
             path.pop_back();
         return path;
     }
+
+    DriveAccessFacts AccessFacts() override { return ReadDriveAccessFacts("/"); }
 };
 
 }  // namespace

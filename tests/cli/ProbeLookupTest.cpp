@@ -3,7 +3,7 @@
 #include <memory>
 #include <sstream>
 
-#include "cli/ProbeReport.h"
+#include "cli/ProbeLookup.h"
 #include "demo/aspi/SimulatedDrive.h"
 #include "sysinfo/SysInfo.h"
 #include "tests/fakes/FakeDrivePlatform.h"

@@ -1,22 +1,40 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sstream>
 
-#include "cli/ProbeDrives.h"
+#include "cli/DriveFacts.h"
+#include "cli/ProbeText.h"
+#include "sysinfo/SysInfo.h"
 #include "tests/drive/DriveRig.h"
 
 namespace {
 
 using namespace quendra;
 
-TEST(ProbeOutput, NoDrive) {
-    DriveRig rig;
+// The list and each drive's answers, as quendra-probe prints them.
+std::string DrivesText(TDriveComponent& drives) {
     std::ostringstream out;
-    PrintDrives(rig.drives(), out);
-    EXPECT_EQ(out.str(),
-              "Drive route                 none (no optical drive on this machine and no ASPI "
-              "library)\n"
-              "Drives found                0\n");
+    const DriveListing listing = ListDrives(drives);
+    PrintDriveListing(listing, out);
+    for (const ListedDrive& drive : listing.drives) {
+        out << '\n';
+        PrintDriveAnswers(drive, AskDrive(drives, drive.index), out);
+    }
+    return out.str();
+}
+
+TEST(ProbeOutput, NoDriveWithItsCause) {
+    DriveRig rig;
+    rig.platform->accessFacts.nodes = {{"/dev/sr0", "cdrom", false, EACCES}};
+    EXPECT_EQ(DrivesText(rig.drives()),
+              "Drive route                 none (no drive could be opened and no ASPI library "
+              "was found)\n"
+              "Drives found                0\n"
+              "Cause                       /dev/sr0 exists, but this user may not open it (it "
+              "belongs to group cdrom)\n"
+              "Fix                         Join the group: sudo usermod -aG cdrom \"$USER\", "
+              "then log out and in again\n");
 }
 
 TEST(ProbeOutput, ListAndCapabilitiesOfEachDrive) {
@@ -26,9 +44,7 @@ TEST(ProbeOutput, ListAndCapabilitiesOfEachDrive) {
     empty.product = "DVDRAM XR-22\xAE";  // code-page byte: the registered sign
     rig.platform->AddDrive('D', MakeDrive(drives::DvdReader()));
     rig.platform->AddDrive('E', MakeDrive(empty), Address(1));
-    std::ostringstream out;
-    PrintDrives(rig.drives(), out);
-    const std::string text = out.str();
+    const std::string text = DrivesText(rig.drives());
 
     const auto has = [&](const std::string& line) {
         EXPECT_NE(text.find(line), std::string::npos) << "missing: " << line << "\n" << text;
@@ -52,6 +68,57 @@ TEST(ProbeOutput, ListAndCapabilitiesOfEachDrive) {
     has("Drive 1  \"2:0:0,D: ACME     DVD-ROM DR-16    2.10 \"\n");
     has("  Burner                    no\n"
         "  Unit ready                yes\n");
+    EXPECT_EQ(text.find("Cause"), std::string::npos);
+}
+
+TEST(ProbeOutput, DetailsAfterTheReport) {
+    CaptureStartupSystemInfo();
+    DriveTable old = drives::OldCdRom();
+    old.notReady = kMediumNotPresent;
+    DriveRig rig;
+    rig.platform->AddDrive('D', MakeDrive(drives::DvdBurner()), Address(1));
+    rig.platform->AddDrive('E', MakeDrive(old), Address(1, 1));
+    const DriveListing listing = ListDrives(rig.drives());
+    ReportFields fields;
+
+    std::ostringstream burner;
+    PrintDriveReport(listing.drives[0], ReportDrive(rig.drives(), 0, fields), burner);
+    const std::string text = burner.str();
+    EXPECT_TRUE(text.starts_with("\nReport of drive 0\nQuendraVersion=\n")) << text;
+    EXPECT_TRUE(
+        text.ends_with("TestUnitReady=YES\n"
+                       "\n"
+                       "Details of drive 0\n"
+                       "  Disc present              yes\n"
+                       "  Current profile           0x0011  DVD-R Sequential Recording\n"
+                       "  Profiles                  0x0012  DVD-RAM\n"
+                       "                            0x0011  DVD-R Sequential Recording"
+                       "  (current)\n"
+                       "                            0x0015  DVD-R Dual Layer Sequential "
+                       "Recording\n"
+                       "                            0x0014  DVD-RW Sequential Recording\n"
+                       "                            0x0013  DVD-RW Restricted Overwrite\n"
+                       "                            0x001A  DVD+RW\n"
+                       "                            0x001B  DVD+R\n"
+                       "                            0x002B  DVD+R Dual Layer\n"
+                       "                            0x0010  DVD-ROM\n"
+                       "                            0x0009  CD-R\n"
+                       "                            0x000A  CD-RW\n"
+                       "                            0x0008  CD-ROM\n"
+                       "  Microcode upgrade         supported (M5: yes)\n"
+                       "  Firmware date             2011-03-08 14:22:07\n"))
+        << text;
+
+    std::ostringstream cdrom;
+    PrintDriveReport(listing.drives[1], ReportDrive(rig.drives(), 1, fields), cdrom);
+    EXPECT_TRUE(
+        cdrom.str().ends_with("Details of drive 1\n"
+                              "  Disc present              no\n"
+                              "  Current profile           not reported\n"
+                              "  Profiles                  not reported\n"
+                              "  Microcode upgrade         not reported\n"
+                              "  Firmware date             not reported\n"))
+        << cdrom.str();
 }
 
 }  // namespace

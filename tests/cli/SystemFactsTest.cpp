@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "cli/ProbeText.h"
 #include "cli/SystemFacts.h"
 #include "sysinfo/SysInfo.h"
 #include "tests/fakes/FakeSysPlatform.h"
@@ -25,7 +26,7 @@ TEST(SystemFacts, PrintsTheFactsAsTheReportCarriesThem) {
     ScopedSysPlatform installed(fake.Platform());
 
     std::ostringstream out;
-    PrintSystemFacts(out);
+    PrintSystemFacts(GatherSystemFacts(), out);
     EXPECT_EQ(out.str(),
               "Windows version             17 Windows 7\n"
               "Windows edition             25 Ultimate\n"

@@ -27,6 +27,8 @@ TEST(CommandBlocks, BuildersGiveTheBlocksTheProgramSends) {
     // Both bytes of the feature and of the allocation length are used.
     EXPECT_EQ(ToBytes(getConfigurationCdb(2, 0x0107, 0x0170)),
               (Bytes{0x46, 0x02, 0x01, 0x07, 0, 0, 0, 0x01, 0x70, 0}));
+    EXPECT_EQ(ToBytes(getEventStatusNotificationCdb(0x10, 8)),
+              (Bytes{0x4A, 0x01, 0, 0, 0x10, 0, 0, 0x00, 0x08, 0}));
 }
 
 TEST(CommandBlocks, RequestIsZeroedApartFromWhatTheBuilderFills) {
@@ -89,6 +91,9 @@ TEST(SimulatedDriveBlocks, NearMissesAreRejected) {
         {{0x5A, 0, 0xAA, 0, 0, 0, 0, 0x80, 0x00, 0}, in, 128, false},  // 32768 bytes asked
         {ToBytes(getConfigurationCdb(2, 0x2A, 112)), in, 112, true},
         {{0x46, 0x02, 0, 0x2A, 0, 0, 0, 0, 0, 0}, in, 112, false},  // nothing asked
+        {ToBytes(getEventStatusNotificationCdb(0x10, 8)), in, 8, true},
+        {{0x4A, 0x00, 0, 0, 0x10, 0, 0, 0, 8, 0}, in, 8, false},  // not polled
+        {{0x4A, 0x01, 0, 0, 0x00, 0, 0, 0, 8, 0}, in, 8, false},  // no class asked for
         {ToBytes(testUnitReadyCdb()), DataDirection::None, 0, true},
         {ToBytes(testUnitReadyCdb()), in, 16, false},
         {{0x28, 0, 0, 0, 0, 0, 0, 0, 1, 0}, in, 128, false},  // not a command it knows

@@ -27,10 +27,16 @@ for line in \
     "DeviceName=0:0:0,D: ACME     DVD-ROM DR-16    2.10 " \
     "DeviceNameModel=XR-22" \
     "DeviceIsBurner=YES" \
-    "QuendraVersion=1.0.0.0"; do
+    "QuendraVersion=1.0.0.0" \
+    "Details of drive 1" \
+    "                            0x0011  DVD-R Sequential Recording  (current)" \
+    "  Microcode upgrade         supported (M5: yes)" \
+    "  Firmware date             2011-03-08 14:22:07"; do
     grep -qF -- "$line" <<<"$output" || { echo "missing: $line"; status=1; }
 done
 grep -qF "Drives found                0" <<<"$empty_bus" || { echo "empty bus: $empty_bus"; status=1; }
+grep -q "^Cause  " <<<"$empty_bus" && grep -q "^Fix  " <<<"$empty_bus" ||
+    { echo "empty bus without a cause: $empty_bus"; status=1; }
 reports=$(grep -c '^TestUnitReady=' <<<"$output")
 lines=$(sed -n '/^Report of drive 0$/,$p' <<<"$output" | grep -c '=')
 [ "$reports" -eq 2 ] && [ "$lines" -eq 110 ] || { echo "reports: $reports, report lines: $lines"; status=1; }

@@ -57,6 +57,7 @@ public:
     bool failEventCreation = false;
     UtcTimeOfDay time{14, 5, 9};
     std::string temporaryFolder = "/tmp";
+    DriveAccessFacts accessFacts;
 
     // Observations.
     std::vector<PassThroughRecord> passThroughs;
@@ -80,6 +81,7 @@ public:
     void CloseCompletionEvent(CompletionEvent event) override;
     UtcTimeOfDay UtcTime() override { return time; }
     std::string TemporaryFolder() override { return temporaryFolder; }
+    DriveAccessFacts AccessFacts() override { return accessFacts; }
 
 private:
     std::map<char, Volume> volumes_;

@@ -2,14 +2,17 @@
 # Runs quendra-probe and the Linux drive backend's tests on a stock Linux kernel under QEMU
 # (the qemu-drive harness next to this file) with two emulated drives: an IDE/ATAPI drive
 # without a disc and a SCSI drive with a CD. The probe runs as root, as a user who may read
-# the device nodes and as a user who may not; its drive list and each drive's block (the
-# capabilities and the drive's part of its report) must match the texts in expected/.
+# the device nodes and as a user who may not; its drive list, each drive's block (the
+# capabilities and the drive's part of its report) and each drive's details must match the
+# texts in expected/, its JSON must follow docs/probe.schema.json, and the user without access
+# must be told why no drive was found.
 #
 # Skips (exit 77) when QEMU or the harness's cached kernel is missing; with
 # QUENDRA_REQUIRE_QEMU=1 (scripts/test.sh sets it) that is a failure instead. It never
 # installs or downloads anything: scripts/setup.sh prepares both.
 #
 # usage: probe_under_qemu.sh QUENDRA_PROBE DRIVE_LINUX_TESTS
+# KEEP_QEMU_OUT=FOLDER keeps what the guest wrote there (to renew the files in expected/).
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -29,7 +32,7 @@ skip() {
 command -v qemu-system-x86_64 >/dev/null || skip "qemu-system-x86_64 is not installed"
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap '[ -n "${KEEP_QEMU_OUT:-}" ] && cp -r "$work/out" "$KEEP_QEMU_OUT"; rm -rf "$work"' EXIT
 # Without their debug sections the programs make a smaller image, which boots sooner.
 objcopy --strip-debug "$probe" "$work/quendra-probe" &&
     objcopy --strip-debug "$backend_tests" "$work/drive_linux_tests" || exit 1
@@ -38,6 +41,7 @@ probe=/extra/bin/quendra-probe
 $probe > /out/root.txt 2>&1; echo "root rc=$?"
 chmod 0644 /dev/sr*
 su -s /bin/sh user -c "$probe" > /out/reader.txt 2>&1; echo "reader rc=$?"
+su -s /bin/sh user -c "$probe --json" > /out/reader.json 2>/out/reader.err; echo "json rc=$?"
 chmod 0600 /dev/sr*
 su -s /bin/sh user -c "$probe" > /out/denied.txt 2>&1; echo "denied rc=$?"
 /extra/bin/drive_linux_tests > /out/backend.txt 2>&1; echo "backend rc=$?"
@@ -72,6 +76,9 @@ drive() {
         on { print }' "$1"
 }
 
+# Drive N's details, after its report.
+details() { sed -n "/^Details of drive $2\$/,/^\$/p" "$1" | sed '/^$/d'; }
+
 failures=0
 compare() {  # EXPECTED_FILE WHAT ACTUAL_TEXT
     if ! diff -u "$expected/$1" <(printf '%s\n' "$3") > "$work/diff.txt"; then
@@ -85,8 +92,27 @@ for run in root reader; do
     compare drive-0-ide-empty.txt "$run: drive 0" "$(drive "$out/$run.txt" 0)"
     compare drive-1-scsi-cd.txt "$run: drive 1" "$(drive "$out/$run.txt" 1)"
 done
-compare denied.txt "denied: drive list" "$(list "$out/denied.txt")"
-for line in "root rc=0" "reader rc=0" "denied rc=0" "backend rc=0"; do
+compare details-0-ide-empty.txt "root: details of drive 0" "$(details "$out/root.txt" 0)"
+compare details-1-scsi-cd.txt "root: details of drive 1" "$(details "$out/root.txt" 1)"
+compare denied.txt "denied: drive list and the cause" "$(list "$out/denied.txt")"
+# The same facts as JSON, for the user who may read the nodes.
+python3 - "$here/../../docs/probe.schema.json" "$out/reader.json" <<'PY' || failures=$((failures + 1))
+import json, sys
+import jsonschema
+schema = json.load(open(sys.argv[1]))
+document = json.load(open(sys.argv[2]))
+jsonschema.validators.validator_for(schema)(schema).validate(document)
+drives = document["drives"]
+assert document["route"] == "pass-through" and len(drives) == 2, document["route"]
+assert drives[0]["details"] == {"discPresent": False,
+                                "currentProfile": {"code": 0, "name": ""},
+                                "profiles": [{"code": 16, "name": "DVD-ROM", "current": False},
+                                             {"code": 8, "name": "CD-ROM", "current": False}]}, drives[0]["details"]
+assert drives[1]["details"]["discPresent"] is True, drives[1]["details"]
+assert drives[1]["details"]["microcodeUpgrade"] == {"supported": False}, drives[1]["details"]
+assert drives[1]["report"]["DeviceNameModel"] == "QD1234", drives[1]["report"]
+PY
+for line in "root rc=0" "reader rc=0" "json rc=0" "denied rc=0" "backend rc=0"; do
     grep -qx "$line" "$out/output.txt" || { echo "FAIL: no '$line'"; failures=$((failures + 1)); }
 done
 # The real-drive test ran (a skipped test does not print OK).
@@ -96,7 +122,7 @@ if ! grep -q '^\[       OK \] LinuxDrives.RealDriveWhenThereIsOne' "$out/backend
 fi
 
 if [ $failures -ne 0 ]; then
-    for f in output.txt root.txt reader.txt denied.txt backend.txt; do
+    for f in output.txt root.txt reader.txt reader.json reader.err denied.txt backend.txt; do
         echo "== $f"
         cat "$out/$f"
     done

@@ -1,6 +1,6 @@
 #pragma once
 
-// The report and lookup sections of quendra-probe.
+// The lookup of quendra-probe: what the window's main button would open, printed instead.
 
 #include <cstdint>
 #include <ostream>
@@ -9,9 +9,6 @@
 #include "lookup/LookupTypes.h"
 
 namespace quendra {
-
-// Selects each drive in turn, as the window does, and prints its report, one line per line.
-void PrintReports(TDriveComponent& drives, std::ostream& out);
 
 // Builds the report of drive `index`, posts it to the lookup service at `endpoint` and prints
 // each address the window would open, one per line, or the failure text. Returns whether the
