@@ -9,7 +9,4 @@ namespace quendra::linux_impl {
 // Returns its descriptor, or -1 with errno set.
 int OpenStreamSocket(int family);
 
-// Whether the descriptor has FD_CLOEXEC set (false also for a closed descriptor).
-bool IsCloseOnExec(int fd);
-
 }  // namespace quendra::linux_impl

@@ -55,6 +55,8 @@ struct Recorder {
             busyAtMessage << (QGuiApplication::overrideCursor() != nullptr);
         };
         services.openDocument = [this](std::u16string_view target) { opened << ToQ(target); };
+        // The window's other parts are tested as after a check that found no update.
+        services.checkForUpdates = false;
         return services;
     }
 };
