@@ -105,7 +105,7 @@ std::optional<UrlParts> CrackUrl(std::string_view url) {
     if (query != std::string_view::npos)
         parts.extra = Decode(target.substr(query));
     if (parts.path.empty())
-        parts.path = "/";
+        parts.path.push_back('/');  // assigning a literal trips a false -Wrestrict at -O3
 
     if (parts.host.size() > 256 || parts.user.size() > 128 || parts.password.size() > 128 ||
         parts.path.size() > 2048 || parts.extra.size() > 2048) {

@@ -33,10 +33,11 @@ std::string FindProgram(const std::string& program) {
     std::size_t start = 0;
     while (start <= folders.size()) {
         const auto end = folders.find(':', start);
-        std::string folder = folders.substr(start, end == std::string::npos ? end : end - start);
-        if (folder.empty())
-            folder = ".";
-        const std::string candidate = folder + "/" + program;
+        std::string candidate = folders.substr(start, end == std::string::npos ? end : end - start);
+        if (candidate.empty())
+            candidate.push_back('.');  // an empty entry means the current folder
+        candidate += '/';
+        candidate += program;
         if (access(candidate.c_str(), X_OK) == 0)
             return candidate;
         if (end == std::string::npos)
