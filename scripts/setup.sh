@@ -11,6 +11,7 @@ packages=(
   nlohmann-json3-dev wrk python3-jsonschema
   fonts-dejavu-core
   qemu-system-x86 busybox-static sg3-utils xorriso xz-utils gzip
+  librsvg2-bin desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
 )
 
 missing=()
