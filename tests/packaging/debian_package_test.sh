@@ -8,11 +8,7 @@
 set -uo pipefail
 build=$1 list=$2 version=$3
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+source "$(dirname "$0")/checks.sh"
 
 if ! cpack -G DEB -B "$tmp/out" --config "$build/CPackConfig.cmake" >"$tmp/cpack.log" 2>&1; then
     cat "$tmp/cpack.log"
@@ -61,5 +57,4 @@ echo "lintian $(basename "$deb"):"
 sed 's/^/  /' "$tmp/lintian"
 [ $status -eq 0 ] || fail "lintian reports errors (exit $status)"
 
-[ $failures -eq 0 ] && echo "Debian package: as expected"
-exit $((failures != 0))
+finish "Debian package"

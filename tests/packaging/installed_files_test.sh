@@ -8,11 +8,7 @@
 set -uo pipefail
 build=$1 list=$2 logo=$3
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+source "$(dirname "$0")/checks.sh"
 prefix=$tmp/prefix
 id=example.quendra.Quendra
 
@@ -68,5 +64,4 @@ for program in quendra quendra-probe; do
     done
 done
 
-[ $failures -eq 0 ] && echo "installed files: as expected"
-exit $((failures != 0))
+finish "installed files"
