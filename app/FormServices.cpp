@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include "app/EmbeddedUpdater.h"
 #include "app/OpenDocument.h"
 
 namespace quendra {
@@ -19,6 +20,13 @@ FormServices FormServices::WithDefaults() const {
         services.dataHost = DataHost();
     if (!services.openDocument)
         services.openDocument = &OpenDocument;
+    if (!services.updateHost)
+        services.updateHost = UpdateHost();
+    if (!services.updaterEnvironment) {
+        TupAutoUpdater::Environment environment;
+        environment.updaterProgram = EmbeddedUpdaterProgram();
+        services.updaterEnvironment = std::move(environment);
+    }
     return services;
 }
 

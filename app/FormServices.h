@@ -1,8 +1,8 @@
 #pragma once
 
 // What the main window needs from the world outside it, replaceable in tests: the drive
-// platform under the drive component, the data host, the message box and the document
-// opener.
+// platform under the drive component, the data host, the message box, the document opener,
+// and the update check's host, folders and platform.
 
 #include <QString>
 #include <functional>
@@ -11,6 +11,8 @@
 #include <string_view>
 
 #include "net/HostAddress.h"
+#include "update/StartupGate.h"
+#include "update/upAutoUpdater.h"
 
 class QWidget;
 
@@ -28,6 +30,16 @@ struct FormServices {
     std::function<void(QWidget* owner, const QString& text)> showMessage;
     // Hands an address to the desktop (OpenDocument by default).
     std::function<void(std::u16string_view target)> openDocument;
+
+    // Whether the window starts the update check when it is created (else whoever created
+    // it runs PopulateBurners).
+    bool checkForUpdates = true;
+    // The host of the update service. Empty: UpdateHost().
+    std::optional<HostAddress> updateHost;
+    // The update component's folders and platform. Empty: this machine's, with the updater
+    // program the executable carries.
+    std::optional<TupAutoUpdater::Environment> updaterEnvironment;
+    StartupCheckLimits updateCheckLimits;
 
     // Fills every empty entry with the real behaviour.
     FormServices WithDefaults() const;

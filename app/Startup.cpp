@@ -1,9 +1,7 @@
 #include "app/Startup.h"
 
 #include <QApplication>
-#include <QMetaObject>
 
-#include "app/UiThreadBridge.h"
 #include "app/UnitMaster.h"
 #include "update/upThread.h"
 
@@ -14,13 +12,13 @@ int RunQuendra(int& argc, char** argv, const std::function<void(TFormMaster&)>& 
     QApplication::setApplicationName(QStringLiteral("Quendra"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quendra"));
 
-    const UiThreadBridge bridge;
     int exitCode = 0;
     {
-        TFormMaster FormMaster;  // runs FormCreate; the window stays hidden
+        // FormCreate starts the update check; its outcome shows the window (PopulateBurners)
+        // or ends the program without it.
+        TFormMaster FormMaster;
         if (prepare)
             prepare(FormMaster);
-        QMetaObject::invokeMethod(&FormMaster, &TFormMaster::PopulateBurners, Qt::QueuedConnection);
         exitCode = QApplication::exec();
     }
     // A worker abandoned on the way out ends within moments: its transfer was cancelled.

@@ -1,8 +1,8 @@
 #pragma once
 
-// The window's start-up after the system facts were captured: the application object,
-// the main window created hidden, the drive list queued for the event loop (which shows the
-// window), and the event loop until the program ends.
+// The window's start-up after the system facts were captured: the application object, the
+// main window created hidden (which starts the update check), and the event loop until the
+// program ends.
 
 #include <functional>
 

@@ -92,11 +92,38 @@ T* Named(T* widget, const char* name) {
 
 }  // namespace
 
+// The update component's folders and platform, closing this window where a restart would.
+TupAutoUpdater::Environment UpdaterEnvironment(const FormServices& services, QWidget* window) {
+    TupAutoUpdater::Environment environment = *services.updaterEnvironment;
+    environment.closeApplication = [window] {
+        window->close();
+        QCoreApplication::exit(0);
+    };
+    return environment;
+}
+
 TFormMaster::TFormMaster(const FormServices& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      services_(services.WithDefaults()),
       DriveComponent(services.drivePlatform),
-      services_(services.WithDefaults()) {
+      upAutoUpdater(UpdaterEnvironment(services_, this)),
+      gate_(upAutoUpdater,
+            StartupGateActions{
+                // Queued, so that an outcome known at once still shows the window from the
+                // event loop, after whoever created the window has set it up.
+                .populate =
+                    [this] {
+                        QMetaObject::invokeMethod(this, &TFormMaster::PopulateBurners,
+                                                  Qt::QueuedConnection);
+                    },
+                .open = [this](const std::u16string& address) { services_.openDocument(address); },
+                .message = [this](const std::u16string& text) { ShowFailure(text); },
+                .end = [this] { EndWithoutWindow(); },
+                .pause = ServeEventsFor,
+                .trace = {},
+            },
+            services_.updateCheckLimits) {
     InitializeWindowResources();
     setObjectName(QStringLiteral("FormMaster"));
     setWindowTitle(QStringLiteral("Quendra"));
@@ -221,11 +248,26 @@ void TFormMaster::SetTabOrder() {
 
 void TFormMaster::FormCreate(QObject*) {
     FProgramVersion = GetModuleVersionString(FromQ(QCoreApplication::applicationFilePath()));
+    ApplyStartupCheckSettings(upAutoUpdater);
+    const QStringList arguments = QCoreApplication::arguments();
+    upAutoUpdater.Loaded(arguments.size() > 1 ? FromQ(arguments[1]) : std::u16string());
+    if (services_.checkForUpdates)
+        gate_.Start(FProgramVersion, InfoFileAddress(*services_.updateHost));
     DriveComponent.InitializeASPI(false, "", "");
+}
+
+void TFormMaster::EndWithoutWindow() {
+    close();
+    QCoreApplication::exit(0);
 }
 
 void TFormMaster::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Only the first show places the focus; a restore from minimized (another show
+    // event) leaves it where the user put it.
+    if (shownBefore_)
+        return;
+    shownBefore_ = true;
     FormShow(this);
 }
 
@@ -238,8 +280,7 @@ void TFormMaster::PopulateBurners() {
     const int count = DriveComponent.DeviceCount();
     if (count == 0) {
         services_.showMessage(this, QStringLiteral("Sorry no buner found."));
-        close();
-        QCoreApplication::exit(0);
+        EndWithoutWindow();
         return;
     }
     for (int i = 0; i < count; ++i) {

@@ -7,8 +7,11 @@
 #include <string>
 
 #include "app/FormServices.h"
+#include "app/UiThreadBridge.h"
 #include "drive/DriveComponent.h"
 #include "report/ReportFields.h"
+#include "update/StartupGate.h"
+#include "update/upAutoUpdater.h"
 
 class QComboBox;
 class QLabel;
@@ -19,6 +22,8 @@ namespace quendra {
 
 // The report fields (FProgramVersion, FDeviceName and the four drive words) are the
 // window's own fields; the report builder refreshes them through the ReportFields base.
+// Creating the window starts the update check (the start-up gate); the window stays hidden
+// until the check's outcome runs PopulateBurners, or the program ends without showing it.
 class TFormMaster : public QWidget, private ReportFields {
     Q_OBJECT
 
@@ -26,6 +31,13 @@ public:
     explicit TFormMaster(const FormServices& services = {}, QWidget* parent = nullptr);
     ~TFormMaster() override;
 
+private:
+    // Hand-offs of the update check's worker reach this thread through it; it lives as long
+    // as the window.
+    UiThreadBridge bridge_;
+    FormServices services_;
+
+public:
     TDriveComponent DriveComponent;
     QPlainTextEdit* Memo1;
     QPushButton* Button1;
@@ -41,6 +53,7 @@ public:
     QLabel* LabelVextrel1;
     QPushButton* ButtonVextrel1;
     QWidget* Bevel1;
+    TupAutoUpdater upAutoUpdater;
 
     // Fills the drive list, chooses the default drive, fills the captions and shows the
     // window; without any drive it says so and ends the event loop.
@@ -69,8 +82,11 @@ private:
     void SetTabOrder();
     int SelectorIndex() const;
     void ShowFailure(const std::u16string& text);
+    void EndWithoutWindow();
 
-    FormServices services_;
+    bool shownBefore_ = false;
+    // The window's side of the update check: its handlers of the component's events.
+    StartupGate gate_;
 };
 
 }  // namespace quendra

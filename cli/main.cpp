@@ -1,7 +1,8 @@
 // quendra-probe: what the program sees of this machine, as plain text or one JSON document:
 // the system facts, the optical drives with their capabilities, the report and the details
 // of each drive, or why no drive was found. With "--lookup N" it runs the lookup exchange
-// for drive N and prints the addresses the window would open instead of opening them.
+// for drive N and prints the addresses the window would open instead of opening them; with
+// "--check-update" it runs the start-up update check and prints what the window would do.
 
 #include <array>
 #include <charconv>
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <variant>
 
+#include "cli/CheckUpdate.h"
 #include "cli/DriveFacts.h"
 #include "cli/ProbeJson.h"
 #include "cli/ProbeLookup.h"
@@ -35,6 +37,9 @@ constexpr std::array kOptions{
     CommandOption{"--json", "", "", "print the same facts as one JSON document"},
     CommandOption{"--lookup", "", "N",
                   "post drive N's report to the lookup service and print the addresses it names"},
+    CommandOption{"--check-update", "", "",
+                  "run the start-up update check and print its events and what the window would "
+                  "do"},
     CommandOption{"--help", "-h", "", "show this help and exit"},
     CommandOption{"--version", "", "", "show the version and exit"},
 };
@@ -92,6 +97,11 @@ int Run(std::span<const char* const> args) {
     }
     if (!line.operands.empty())
         return UsageError("unexpected argument '" + line.operands.front() + "'");
+    if (line.Has("--check-update")) {
+        if (line.Has("--json") || line.Value("--lookup"))
+            return UsageError("--check-update cannot be combined with other options");
+        return RunCheckUpdate(std::cout);
+    }
     if (const std::string* drive = line.Value("--lookup")) {
         if (line.Has("--json"))
             return UsageError("--json and --lookup cannot be combined");

@@ -18,9 +18,11 @@ namespace quendra {
 // and when the 15th redirect ended it); the failure otherwise, after which nothing more
 // is opened.
 //
-// Reply statuses: 200-299 give the reply text; 300-399 except 304, and any status but 201
-// with a Location field, are redirects; every other status (1xx, 304, 400 and above, or a
-// redirect without a Location) fails with the reply's status line.
+// Reply statuses: interim 1xx replies (all but 101) are read past; 200-299 give the reply
+// text; 300-399 except 304, and any status but 201 with a non-blank Location field, are
+// redirects; every other status (101, 304, 400 and above, or a redirect whose Location is
+// missing, blank or not an address) fails with the reply's status line. At most
+// kMaxOpenedAddresses addresses are opened.
 std::optional<LookupFailure> RunLookup(std::u16string_view report, const ReportFields& words,
                                        const LookupEndpoint& endpoint, const DocumentOpener& open,
                                        const LookupLimits& limits = {});

@@ -2,6 +2,7 @@
 
 #include "lookup/ReplyReader.h"
 #include "net/HttpClient.h"
+#include "util/TextRules.h"
 #include "util/Unicode.h"
 
 namespace quendra {
@@ -10,10 +11,21 @@ namespace {
 
 constexpr int kRedirectsEndingTheExchange = 15;
 
+// The Location value, trimmed; a blank one names no address and counts as absent.
+std::optional<std::string> Location(const HttpReply& reply) {
+    auto location = reply.Field("Location");
+    if (!location)
+        return std::nullopt;
+    std::string trimmed = Trim(*location);
+    if (trimmed.empty())
+        return std::nullopt;
+    return trimmed;
+}
+
 bool IsRedirect(const HttpReply& reply) {
     if (reply.status >= 300 && reply.status <= 399 && reply.status != 304)
         return true;
-    return reply.status != 201 && reply.Field("Location").has_value();
+    return reply.status != 201 && Location(reply).has_value();
 }
 
 LookupFailure Failure(std::string_view message) {
@@ -59,12 +71,11 @@ PostOutcome PostLookup(const std::string& body, const LookupEndpoint& endpoint,
         if (IsRedirect(reply)) {
             if (++redirects == kRedirectsEndingTheExchange)
                 return {};
-            const auto location = reply.Field("Location");
-            if (!location)
-                return {{}, StatusFailure(reply)};
-            const auto next = ResolveLocation(address, *location);
+            // A redirect that names no usable address fails like an unsuccessful status.
+            const auto location = Location(reply);
+            const auto next = location ? ResolveLocation(address, *location) : std::nullopt;
             if (!next)
-                return {{}, Failure("Cannot follow the redirect to \"" + *location + "\"")};
+                return {{}, StatusFailure(reply)};
             if (next->scheme != "http") {
                 return {{},
                         Failure("Cannot follow the redirect to " + AddressText(*next) +

@@ -1,5 +1,7 @@
 #include "lookup/ReplyReader.h"
 
+#include <algorithm>
+
 #include "lookup/IniReader.h"
 #include "util/Charset.h"
 #include "util/TextRules.h"
@@ -73,15 +75,18 @@ std::optional<std::string> CharsetOfContentType(std::string_view contentType) {
 
 std::optional<std::string> CharsetOfHtml(std::string_view html) {
     const std::string lower = AsciiLower(html);
-    for (auto meta = lower.find("<meta"); meta != std::string::npos;
-         meta = lower.find("<meta", meta + 5)) {
-        const auto tagEnd = lower.find('>', meta);
+    // A tag runs to its ">" (or the end of the text). The search goes on after the tag, so
+    // every byte is looked at a bounded number of times; a "<meta" inside a tag without
+    // its own ">" would only find what the enclosing tag's search already found.
+    for (auto meta = lower.find("<meta"); meta != std::string::npos;) {
+        const auto tagEnd = std::min(lower.find('>', meta), lower.size());
         const std::string_view tag = std::string_view(lower).substr(meta, tagEnd - meta);
         for (auto at = tag.find("charset"); at != std::string_view::npos;
              at = tag.find("charset", at + 7)) {
             if (auto value = CharsetValueAt(tag, at))
                 return value;
         }
+        meta = lower.find("<meta", tagEnd);
     }
     return std::nullopt;
 }
@@ -119,12 +124,25 @@ std::u16string FillPlaceholders(std::u16string_view address, const ReportFields&
 std::vector<std::u16string> AddressesFromReply(std::u16string_view replyText,
                                                const ReportFields& words) {
     const IniReader reader(replyText);
+    // Every occurrence of a name reads the same (last) section, so each such section is
+    // read and filled in once: a reply of many repeated sections costs no more than its
+    // length.
+    std::vector<std::optional<std::u16string>> addressOf(reader.SectionCount());
+    std::vector<bool> read(reader.SectionCount());
     std::vector<std::u16string> addresses;
-    for (const auto& section : reader.SectionNames()) {
-        const std::u16string url = reader.ReadString(section, u"url");
-        if (!IsWebAddress(url))
+    for (std::size_t i = 0; i < reader.SectionCount(); ++i) {
+        const std::size_t last = reader.LastSectionNamedAs(i);
+        if (!read[last]) {
+            read[last] = true;
+            const std::u16string_view url = reader.EntryOf(last, u"url");
+            if (IsWebAddress(url))
+                addressOf[last] = FillPlaceholders(url, words);
+        }
+        if (!addressOf[last])
             continue;
-        addresses.push_back(FillPlaceholders(url, words));
+        addresses.push_back(*addressOf[last]);
+        if (addresses.size() == kMaxOpenedAddresses)
+            break;
     }
     return addresses;
 }

@@ -3,6 +3,7 @@
 // What the lookup service's reply asks the program to open: the reply text decoded by
 // its character set, then each section's `url` entry with the drive's words filled in.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,8 +29,12 @@ std::u16string DecodeReplyBody(std::string_view contentType, std::string_view bo
 // "<#DeviceNameFirmware>" (in that order, letter case ignored) by the percent-encoded word.
 std::u16string FillPlaceholders(std::u16string_view address, const ReportFields& words);
 
+// Most addresses one reply may have opened; the rest of a longer list is ignored.
+inline constexpr std::size_t kMaxOpenedAddresses = 16;
+
 // For each section of the reply text, in order: its `url` value when it is a web address,
-// with the placeholders filled in. Sections without one are skipped.
+// with the placeholders filled in; the first kMaxOpenedAddresses of them. Sections without
+// one are skipped; a repeated section counts each time. Linear in the text's length.
 std::vector<std::u16string> AddressesFromReply(std::u16string_view replyText,
                                                const ReportFields& words);
 

@@ -45,6 +45,9 @@ enum class HttpFailureKind {
     TooLarge,        // the reply is larger than the cap
     Protocol,        // the reply is not valid HTTP
     Transfer,        // the connection failed while sending or receiving
+    Certificate,     // the server's TLS certificate was refused, or the handshake failed
+    Redirect,        // a redirect that may not be followed (scheme change, too many hops)
+    Cancelled,       // the caller cancelled the exchange
 };
 
 struct HttpFailure {

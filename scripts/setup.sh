@@ -2,6 +2,8 @@
 # Installs the Debian packages the project builds, tests and runs with, and fills the
 # cache of the emulated-drive harness (a Debian kernel it boots under QEMU), so that the
 # tests never download anything. Runs apt-get only when something is missing; never prompts.
+# nginx-light and tinyproxy are test servers: the tests start them as ordinary processes with
+# their own configuration.
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,7 @@ packages=(
   nlohmann-json3-dev wrk python3-jsonschema
   fonts-dejavu-core
   qemu-system-x86 busybox-static sg3-utils xorriso xz-utils gzip
+  nginx-light tinyproxy curl openssl
   librsvg2-bin desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
 )
 

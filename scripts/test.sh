@@ -14,6 +14,8 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1${ASAN_OPTIONS:+:$ASAN_OPTIO
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 # The set-up above installed QEMU and prepared its kernel: the emulated-drive test must run.
 export QUENDRA_REQUIRE_QEMU=1
+# The transfer tests start real nginx and tinyproxy processes; here a missing one fails.
+export QUENDRA_REQUIRE_SERVERS=1
 ctest --test-dir build/asan -j2 --output-on-failure
 
 # The threaded tests (worker threads, hand-offs, network clients, the service) under ThreadSanitizer.

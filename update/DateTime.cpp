@@ -24,7 +24,27 @@ long long DaysFromCivil(int year, int month, int day) {
 
 constexpr long long kDaysFrom1899To1970 = 25569;
 
+CalendarDate CivilFromDays(long long days) {
+    days += 719468;
+    const long long era = (days >= 0 ? days : days - 146096) / 146097;
+    const long long dayOfEra = days - era * 146097;
+    const long long yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const long long mp = (5 * dayOfYear + 2) / 153;
+    const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const int year = static_cast<int>(yearOfEra + era * 400 + (month <= 2));
+    return {year, month, day};
+}
+
 }  // namespace
+
+CalendarDate DecodeDate(TDateTime moment) {
+    // Before the epoch the time of day counts forward from the (negative) day number.
+    const auto days = static_cast<long long>(moment);
+    return CivilFromDays(days - kDaysFrom1899To1970);
+}
 
 std::optional<TDateTime> EncodeDateTime(int year, int month, int day, int hour, int minute,
                                         int second) {

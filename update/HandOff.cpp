@@ -57,6 +57,11 @@ bool RunUiLoopUntil(const std::function<bool()>& done, std::chrono::milliseconds
     return handOff->ServeUntil(done, deadline, false, false) == detail::HandOff::WaitResult::Done;
 }
 
+void ServeEventsFor(std::chrono::milliseconds duration) {
+    const auto handOff = detail::HandOff::Acquire();
+    handOff->ServeUntil(nullptr, detail::HandOff::Clock::now() + duration, false, true);
+}
+
 namespace detail {
 
 std::shared_ptr<HandOff> HandOff::Acquire() {

@@ -42,6 +42,9 @@ std::size_t DrainHandOff();
 // checked after every call and whenever a worker ends) or `timeout` passes. Returns `done()`.
 bool RunUiLoopUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
+// Waits `duration` on the UI thread while serving handed-off calls and the UI loop's events.
+void ServeEventsFor(std::chrono::milliseconds duration);
+
 namespace detail {
 
 // What a queued call belongs to: once the run is abandoned, its calls are dropped.

@@ -38,7 +38,7 @@ void SplitToList(std::u16string_view text, std::u16string_view separator,
 bool IsWebAddress(std::u16string_view text) {
     if (text.size() < 7)
         return false;
-    const std::u16string lower = AsciiLower(text);
+    const std::u16string lower = AsciiLower(text.substr(0, 8));  // the longest prefix
     for (std::u16string_view prefix : {u"http://", u"ftp://", u"https://", u"www."}) {
         if (lower.starts_with(prefix))
             return true;

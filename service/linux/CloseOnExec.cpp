@@ -9,9 +9,4 @@ bool SetCloseOnExec(int fd) {
     return flags != -1 && ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC) != -1;
 }
 
-bool IsCloseOnExec(int fd) {
-    const int flags = ::fcntl(fd, F_GETFD);
-    return flags != -1 && (flags & FD_CLOEXEC) != 0;
-}
-
 }  // namespace quendra::linux_impl

@@ -8,7 +8,4 @@ namespace quendra::linux_impl {
 // Sets FD_CLOEXEC; false when the descriptor is not open.
 bool SetCloseOnExec(int fd);
 
-// Whether the descriptor has FD_CLOEXEC set (false also for a closed descriptor).
-bool IsCloseOnExec(int fd);
-
 }  // namespace quendra::linux_impl

@@ -55,6 +55,8 @@ struct Recorder {
             busyAtMessage << (QGuiApplication::overrideCursor() != nullptr);
         };
         services.openDocument = [this](std::u16string_view target) { opened << ToQ(target); };
+        // The window's other parts are tested as after a check that found no update.
+        services.checkForUpdates = false;
         return services;
     }
 };
@@ -66,6 +68,13 @@ std::shared_ptr<SimulatedDrive> Drive(DriveTable table) {
 std::shared_ptr<FakeDrivePlatform> OneBurner() {
     auto platform = std::make_shared<FakeDrivePlatform>();
     platform->AddDrive('E', Drive(drives::DvdBurner()), ScsiAddress{1, 0, 0});
+    return platform;
+}
+
+std::shared_ptr<FakeDrivePlatform> ReaderAndBurner() {
+    auto platform = std::make_shared<FakeDrivePlatform>();
+    platform->AddDrive('D', Drive(drives::DvdReader()), ScsiAddress{1, 0, 0});
+    platform->AddDrive('E', Drive(drives::DvdBurner()), ScsiAddress{1, 1, 0});
     return platform;
 }
 
@@ -153,12 +162,30 @@ private slots:
         QCOMPARE(form.ButtonVextrel1->text(), QStringLiteral("Download Vextrel Now !"));
     }
 
-    void typedTextThatSelectsNothingGivesEmptyCaptions() {
-        auto platform = std::make_shared<FakeDrivePlatform>();
-        platform->AddDrive('D', Drive(drives::DvdReader()), ScsiAddress{1, 0, 0});
-        platform->AddDrive('E', Drive(drives::DvdBurner()), ScsiAddress{1, 1, 0});
+    void restoringFromMinimizedLeavesTheFocusWhereTheUserPutIt() {
         Recorder recorder;
-        TFormMaster form(recorder.Services(platform));
+        TFormMaster form(recorder.Services(ReaderAndBurner()));
+        form.PopulateBurners();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_COMPARE(QApplication::focusWidget(), form.ButtonVextrel1);
+
+        form.ComboBoxBurners->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(form.ComboBoxBurners->hasFocus());
+        form.showMinimized();
+        QTRY_VERIFY(form.isMinimized());
+        form.showNormal();
+        QTRY_VERIFY(!form.isMinimized());
+        // The window system shows the window again when it is restored.
+        QShowEvent restored;
+        QApplication::sendEvent(&form, &restored);
+        QApplication::processEvents();
+        QVERIFY(form.ComboBoxBurners->hasFocus());
+        QVERIFY(!form.ButtonVextrel1->hasFocus());
+    }
+
+    void typedTextThatSelectsNothingGivesEmptyCaptions() {
+        Recorder recorder;
+        TFormMaster form(recorder.Services(ReaderAndBurner()));
         form.PopulateBurners();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 

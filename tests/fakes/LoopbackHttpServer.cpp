@@ -107,15 +107,40 @@ struct LoopbackHttpServer::State {
             auto self = shared_from_this();
             asio::async_write(socket, asio::buffer(reply.bytes),
                               [self](boost::system::error_code ec, std::size_t) {
-                                  if (ec)
-                                      return;
-                                  if (!self->reply.repeat.empty())
-                                      return self->Repeat();
-                                  if (self->reply.holdOpen)
-                                      return self->Hold();
-                                  boost::system::error_code ignored;
-                                  self->socket.shutdown(tcp::socket::shutdown_send, ignored);
+                                  if (!ec)
+                                      self->WriteNext(0);
                               });
+        }
+
+        // Writes the pieces of `then` with their pauses, then ends as the reply says.
+        void WriteNext(std::size_t piece) {
+            if (piece == reply.then.size())
+                return Finish();
+            auto self = shared_from_this();
+            timer.expires_after(reply.pause);
+            timer.async_wait([self, piece](boost::system::error_code ec) {
+                if (ec)
+                    return;
+                asio::async_write(self->socket, asio::buffer(self->reply.then[piece]),
+                                  [self, piece](boost::system::error_code writeError, std::size_t) {
+                                      if (!writeError)
+                                          self->WriteNext(piece + 1);
+                                  });
+            });
+        }
+
+        void Finish() {
+            if (!reply.repeat.empty())
+                return Repeat();
+            if (reply.holdOpen)
+                return Hold();
+            boost::system::error_code ignored;
+            if (reply.reset) {
+                socket.set_option(asio::socket_base::linger(true, 0), ignored);
+                socket.close(ignored);
+                return;
+            }
+            socket.shutdown(tcp::socket::shutdown_send, ignored);
         }
 
         void Repeat() {

@@ -37,6 +37,11 @@ struct ServerReply {
     std::chrono::milliseconds every;
     // Keeps the connection open after `bytes` without writing anything more.
     bool holdOpen = false;
+    // Written after `bytes`, one by one, each after a pause of `pause`.
+    std::vector<std::string> then;
+    std::chrono::milliseconds pause{20};
+    // Ends the connection with a reset (RST) instead of an orderly close.
+    bool reset = false;
 
     // A complete reply with a Content-Length, the given extra fields first.
     static ServerReply Text(unsigned status, std::string_view reason, std::string_view body,

@@ -130,7 +130,9 @@ TEST(LookupExchange, UnsuccessfulStatusFailsWithItsStatusLine) {
          u"HTTP/1.1 404 Not Found NUMBER : 0"},
         // Neither success nor failure nor a redirect to follow: failures with their line.
         {"HTTP/1.1 304 Not Modified\r\n\r\n", u"HTTP/1.1 304 Not Modified NUMBER : 0"},
-        {"HTTP/1.1 102 Processing\r\n\r\n", u"HTTP/1.1 102 Processing NUMBER : 0"},
+        // 101 is a final reply (this client never asks for an upgrade), not an interim one.
+        {"HTTP/1.1 101 Switching Protocols\r\n\r\n",
+         u"HTTP/1.1 101 Switching Protocols NUMBER : 0"},
         {"HTTP/1.0 302 Found\r\nContent-Length: 0\r\n\r\n", u"HTTP/1.0 302 Found NUMBER : 0"},
     };
     for (const auto& c : cases) {
@@ -141,6 +143,67 @@ TEST(LookupExchange, UnsuccessfulStatusFailsWithItsStatusLine) {
         EXPECT_EQ(FailureText(*lookup.failure), c.text);
         EXPECT_EQ(lookup.failure->number, 0);
         EXPECT_TRUE(lookup.opened.empty());
+    }
+}
+
+TEST(LookupExchange, ReadsPastInterimReplies) {
+    const std::string final =
+        ServerReply::Text(200, "OK", "[s]\nurl=http://after.interim.x/").bytes;
+    struct Case {
+        const char* name;
+        ServerReply reply;
+    };
+    ServerReply apart{"HTTP/1.1 100 Continue\r\n\r\n"};
+    apart.then = {final};
+    ServerReply threeApart{"HTTP/1.1 102 Processing\r\n\r\n"};
+    threeApart.then = {"HTTP/1.1 103 Early Hints\r\nLink: </style.css>; rel=preload\r\n\r\n",
+                       final};
+    const Case cases[] = {
+        {"100 and 200 in one write", ServerReply{"HTTP/1.1 100 Continue\r\n\r\n" + final}},
+        {"100 and 200 in two writes", apart},
+        {"102, 103 and 200 in one write",
+         ServerReply{"HTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 103 Early Hints\r\n\r\n" + final}},
+        {"102, 103 and 200 in three writes", threeApart},
+    };
+    for (const auto& c : cases) {
+        LoopbackHttpServer server([&](const RecordedRequest&, std::size_t) { return c.reply; });
+        const auto lookup = RunSampleLookup(Endpoint(server));
+        ASSERT_FALSE(lookup.failure) << c.name;
+        EXPECT_EQ(lookup.opened, Addresses{u"http://after.interim.x/"}) << c.name;
+        EXPECT_EQ(server.requests().size(), 1u) << c.name;
+    }
+}
+
+TEST(LookupExchange, RedirectWithoutAUsableAddressFailsWithItsStatusLine) {
+    struct Case {
+        const char* location;
+        std::size_t requests;
+        std::optional<std::u16string> failure;  // nothing: the redirect is followed
+    };
+    const Case cases[] = {
+        {"", 1, u"HTTP/1.1 302 Found NUMBER : 0"},
+        {"   ", 1, u"HTTP/1.1 302 Found NUMBER : 0"},
+        {"http://bad host:99999/", 1, u"HTTP/1.1 302 Found NUMBER : 0"},
+        {"http://127.0.0.1:0/", 1, u"HTTP/1.1 302 Found NUMBER : 0"},
+        // The same address again (servers do that after setting a cookie) is followed.
+        {"/quendra/quendra.php", 2, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        LoopbackHttpServer server([&](const RecordedRequest&, std::size_t index) {
+            if (index == 0)
+                return ServerReply::Text(302, "Found", "", {{"Location", c.location}});
+            return ServerReply::Text(200, "OK", "[s]\nurl=http://same.again.example/");
+        });
+        const auto lookup = RunSampleLookup(Endpoint(server));
+        EXPECT_EQ(server.requests().size(), c.requests) << c.location;
+        if (c.failure) {
+            ASSERT_TRUE(lookup.failure) << c.location;
+            EXPECT_EQ(FailureText(*lookup.failure), *c.failure);
+            EXPECT_TRUE(lookup.opened.empty());
+        } else {
+            ASSERT_FALSE(lookup.failure) << c.location;
+            EXPECT_EQ(lookup.opened, Addresses{u"http://same.again.example/"});
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "lookup/IniReader.h"
+#include "util/TextRules.h"
 
 namespace {
 
@@ -123,6 +124,28 @@ TEST(ReplyReader, AddressesFromReplies) {
         const auto text = DecodeReplyBody(c.contentType, c.body);
         EXPECT_EQ(AddressesFromReply(text, acme), c.expected) << c.name;
     }
+}
+
+TEST(ReplyReader, OpensAtMostSixteenAddressesInReplyOrder) {
+    const ReportFields words = Words(u"B", u"T", u"M", u"F");
+    auto section = [](int i) {
+        return "[s" + std::to_string(i) + "]\nurl=http://x.example/" + std::to_string(i) + "\n";
+    };
+    std::string manyDistinct;
+    for (int i = 0; i < 5000; ++i)
+        manyDistinct += (i == 3 ? "[skipped]\nurl=not an address\n" : "") + section(i);
+    Addresses first16;
+    for (int i = 0; i < 16; ++i)
+        first16.push_back(u"http://x.example/" + std::u16string(Decimal(i)));
+    EXPECT_EQ(AddressesFromReply(DecodeReplyBody("", manyDistinct), words), first16);
+
+    // A repeated section opens the address of its last occurrence each time, and counts
+    // each time.
+    std::string repeated;
+    for (int i = 0; i < 20; ++i)
+        repeated += "[dup]\nurl=http://x.example/" + std::to_string(i) + "\n";
+    EXPECT_EQ(AddressesFromReply(DecodeReplyBody("", repeated), words),
+              Addresses(16, u"http://x.example/19"));
 }
 
 TEST(ReplyReader, FindsTheCharset) {
