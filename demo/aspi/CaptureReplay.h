@@ -3,6 +3,7 @@
 // The answers of a captured drive, to replay it: each command block is answered as the
 // drive answered that block in the capture.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -33,7 +34,18 @@ private:
         std::size_t next = 0;
     };
 
-    std::map<std::vector<std::uint8_t>, Answers> byCdb_;
+    // Orders command blocks element by element; std::less on the vectors trips a false
+    // -Wstringop-overread in GCC 12 at -O3.
+    struct CdbOrder {
+        bool operator()(const std::vector<std::uint8_t>& a,
+                        const std::vector<std::uint8_t>& b) const {
+            return std::lexicographical_compare(
+                a.begin(), a.end(), b.begin(), b.end(),
+                [](std::uint8_t x, std::uint8_t y) { return x < y; });
+        }
+    };
+
+    std::map<std::vector<std::uint8_t>, Answers, CdbOrder> byCdb_;
 };
 
 }  // namespace quendra
