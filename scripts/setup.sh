@@ -14,6 +14,7 @@ packages=(
   fonts-dejavu-core
   qemu-system-x86 busybox-static sg3-utils xorriso xz-utils gzip
   nginx-light tinyproxy curl openssl
+  librsvg2-bin desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer,
 # runs every test (the emulated-drive test under QEMU included), runs the threaded tests
-# again under ThreadSanitizer, and compiles the release build the run command uses.
+# again under ThreadSanitizer, compiles the release build the run command uses and checks
+# what it installs and the Debian package made of it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,6 +25,8 @@ cmake --build build/tsan -j2 --target "${tsan_targets[@]}"
 TSAN_OPTIONS="halt_on_error=1${TSAN_OPTIONS:+:$TSAN_OPTIONS}" \
   ctest --test-dir build/tsan -j2 --output-on-failure -L tsan
 
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDRA_BUILD_TESTS=OFF
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDRA_BUILD_TESTS=OFF \
+  -DQUENDRA_PACKAGE_TESTS=ON
 cmake --build build/release -j2
-echo "test: all tests passed; release build compiled"
+ctest --test-dir build/release -j2 --output-on-failure
+echo "test: all tests passed; release build compiled, installed and packaged"

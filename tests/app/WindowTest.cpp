@@ -128,6 +128,8 @@ private slots:
         QVERIFY(!withOne.LabelSelectYourBurner->isVisible());
         QCOMPARE(withOne.Label1->geometry(), QRect(3, 3, 513, 13));
         QCOMPARE(withTwo.PanelVextrel->geometry(), QRect(3, 166, 513, 64));
+        // The logo, rendered from its source at build time, is in the program's resources.
+        QCOMPARE(withTwo.Image1->pixmap().size(), QSize(64, 64));
         QVERIFY(!withTwo.Memo1->isVisible());
         QVERIFY(!withTwo.Button1->isVisible());
         QVERIFY(recorder.messages.isEmpty());
