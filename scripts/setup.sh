@@ -3,7 +3,7 @@
 # cache of the emulated-drive harness (a Debian kernel it boots under QEMU), so that the
 # tests never download anything. Runs apt-get only when something is missing; never prompts.
 # nginx-light and tinyproxy are test servers: the tests start them as ordinary processes with
-# their own configuration.
+# their own configuration. clang and its compiler runtime build the fuzz targets.
 set -euo pipefail
 
 packages=(
@@ -14,6 +14,7 @@ packages=(
   fonts-dejavu-core
   qemu-system-x86 busybox-static sg3-utils xorriso xz-utils gzip
   nginx-light tinyproxy curl openssl
+  clang libclang-rt-14-dev
 )
 
 missing=()

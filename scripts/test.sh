@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer,
 # runs every test (the emulated-drive test under QEMU included), runs the threaded tests
-# again under ThreadSanitizer, and compiles the release build the run command uses.
+# again under ThreadSanitizer, compiles the release build the run command uses, and runs each
+# fuzz target (clang, libFuzzer) over its seed corpus and for a few seconds more.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,4 +27,8 @@ TSAN_OPTIONS="halt_on_error=1${TSAN_OPTIONS:+:$TSAN_OPTIONS}" \
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDRA_BUILD_TESTS=OFF
 cmake --build build/release -j2
-echo "test: all tests passed; release build compiled"
+
+# Every fuzz target over its seed corpus (crash inputs found earlier included), then 5 s of
+# fuzzing each: a target that no longer builds or runs fails here.
+bash scripts/fuzz.sh 5s
+echo "test: all tests passed; release build compiled; fuzz targets ran clean"
