@@ -26,10 +26,14 @@ void FuzzedDrivePlatform::FillFromInput(std::uint8_t* data, std::size_t size) {
 }
 
 std::uint32_t FuzzedDrivePlatform::DriveType(char) {
+    if (input_.remaining_bytes() == 0)
+        return kDriveNoRootDir;
     return input_.PickValueInArray(kTypes);
 }
 
 OpenResult FuzzedDrivePlatform::OpenVolume(char, VolumeAccess) {
+    if (input_.remaining_bytes() == 0)
+        return {kInvalidVolume, 2};  // ENOENT
     if (input_.ConsumeBool())
         return {kInvalidVolume, input_.ConsumeIntegral<std::uint8_t>()};
     const VolumeHandle handle = nextHandle_++;
@@ -40,6 +44,8 @@ OpenResult FuzzedDrivePlatform::OpenVolume(char, VolumeAccess) {
 ScsiOutcome FuzzedDrivePlatform::PassThrough(VolumeHandle volume, const ScsiRequest& request) {
     if (!handles_.contains(volume))
         return {false, 0, 9};  // EBADF
+    if (input_.remaining_bytes() == 0)
+        return {false, 0, 5};  // EIO
     if (request.direction == DataDirection::In)
         FillFromInput(request.data.data(), request.data.size());
     FillFromInput(request.sense.data(), request.sense.size());
@@ -69,7 +75,7 @@ bool FuzzedDrivePlatform::CloseVolume(VolumeHandle volume) {
 }
 
 std::optional<AspiEntryPoints> FuzzedDrivePlatform::LoadAspiLibrary(std::string_view) {
-    if (input_.ConsumeBool())
+    if (input_.remaining_bytes() == 0 || input_.ConsumeBool())
         return std::nullopt;
     AspiEntryPoints aspi;
     aspi.GetASPI32SupportInfo = [this] { return input_.ConsumeIntegral<std::uint32_t>(); };
@@ -79,6 +85,8 @@ std::optional<AspiEntryPoints> FuzzedDrivePlatform::LoadAspiLibrary(std::string_
 
 std::uint32_t FuzzedDrivePlatform::SendAspiCommand(void* request) {
     const std::uint8_t command = *static_cast<std::uint8_t*>(request);
+    if (input_.remaining_bytes() == 0)
+        return SS_ERR;
     const std::uint8_t status = input_.PickValueInArray(kAspiStatus);
     if (command == SC_HA_INQUIRY) {
         auto& inquiry = *static_cast<SRB_HAInquiry*>(request);
