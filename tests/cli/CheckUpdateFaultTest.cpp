@@ -4,15 +4,14 @@
 // information file, 30 s for a listed file of at most 1 MiB), with no download left behind.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <boost/asio.hpp>
-#include <filesystem>
 #include <iostream>
 #include <map>
 #include <sstream>
 
 #include "cli/CheckUpdate.h"
+#include "tests/cli/CheckFolders.h"
 #include "tests/fakes/UpdateService.h"
 #include "util/Unicode.h"
 
@@ -20,7 +19,6 @@ namespace {
 
 using namespace quendra;
 using namespace std::chrono_literals;
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using Lines = std::vector<std::string>;
 using S = UpdateService;
@@ -173,38 +171,14 @@ std::string Replace(std::string text, const std::string& what, const std::string
 
 class CheckUpdateFault : public testing::TestWithParam<Row> {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/quendra-fault-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        for (const char* sub : {"app", "tmp", "home"})
-            fs::create_directory(root_ / sub);
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    TupAutoUpdater::Environment Environment() const {
-        TupAutoUpdater::Environment environment;
-        UpdateFolders& f = environment.folders;
-        f.AppFolder = Utf8ToUtf16((root_ / "app").string() + "/");
-        f.ExeName = f.AppFolder + u"quendra";
-        f.DownloadFolder = f.AppFolder;
-        f.TempFolder = Utf8ToUtf16((root_ / "tmp").string() + "/");
-        f.Desktop = f.Documents = f.Pictures = f.AppData =
-            Utf8ToUtf16((root_ / "home").string() + "/");
-        f.CheckLockFile = Utf8ToUtf16((root_ / "home/update.lock").string());
-        return environment;
-    }
-
     std::vector<std::string> LeftBehind() const {
-        std::vector<std::string> names;
-        for (const char* sub : {"app", "tmp"}) {
-            for (const auto& entry : fs::directory_iterator(root_ / sub))
-                names.push_back(entry.path().string());
-        }
+        auto names = folders_.LeftIn("app");
+        for (auto& name : folders_.LeftIn("tmp"))
+            names.push_back("tmp/" + name);
         return names;
     }
 
-    fs::path root_;
+    CheckFolders folders_;
 };
 
 TEST_P(CheckUpdateFault, EndsInOneEventWithinTheLimitAndLeavesNoFile) {
@@ -214,7 +188,7 @@ TEST_P(CheckUpdateFault, EndsInOneEventWithinTheLimitAndLeavesNoFile) {
 
     std::ostringstream out;
     const auto start = Clock::now();
-    EXPECT_EQ(RunCheckUpdate(out, u"1.0.0.0", Utf8ToUtf16(infoUrl), Environment()), 0);
+    EXPECT_EQ(RunCheckUpdate(out, u"1.0.0.0", Utf8ToUtf16(infoUrl), folders_.Environment()), 0);
     const auto elapsed = Clock::now() - start;
     std::cout << "[ fault    ] " << row.name << ": "
               << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() << " ms\n"
