@@ -3,11 +3,14 @@
 // of each drive, or why no drive was found. With "--lookup N" it runs the lookup exchange
 // for drive N and prints the addresses the window would open instead of opening them; with
 // "--check-update" it runs the start-up update check and prints what the window would do.
+// With "--capture FILE" it also writes every command exchanged with the drives, and the
+// answers, to FILE, for a bug report and a replay on the simulated drives.
 
 #include <array>
 #include <charconv>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,13 +21,16 @@
 #include "cli/ProbeJson.h"
 #include "cli/ProbeLookup.h"
 #include "cli/ProbeText.h"
+#include "drive/Capture.h"
 #include "drive/DriveComponent.h"
+#include "drive/RecordingDrivePlatform.h"
 #include "lookup/LookupTypes.h"
 #include "sysinfo/SysInfo.h"
 #include "util/CommandLine.h"
 #include "util/ProgramFiles.h"
 #include "util/TextUtils.h"
 #include "util/Unicode.h"
+#include "util/WholeFiles.h"
 
 namespace {
 
@@ -40,6 +46,8 @@ constexpr std::array kOptions{
     CommandOption{"--check-update", "", "",
                   "run the start-up update check and print its events and what the window would "
                   "do"},
+    CommandOption{"--capture", "", "FILE",
+                  "also write every command sent to the drives and their answers to FILE"},
     CommandOption{"--help", "-h", "", "show this help and exit"},
     CommandOption{"--version", "", "", "show the version and exit"},
 };
@@ -70,14 +78,38 @@ int Lookup(std::string_view number) {
     return succeeded ? 0 : 1;
 }
 
-int Everything(bool json) {
-    TDriveComponent drives;
+bool WriteCapture(const std::string& path, std::string_view text) {
+    std::string error;
+    if (WriteWholeFile(path, text, error))
+        return true;
+    std::cerr << kProgram << ": cannot write the capture " << path << ": " << error << '\n';
+    return false;
+}
+
+// `capturePath`: where the commands go, or null for no capture.
+int Everything(bool json, const std::string* capturePath) {
+    std::shared_ptr<RecordingDrivePlatform> recorder;
+    if (capturePath != nullptr) {
+        // A file that cannot be written is told before the drives are probed.
+        if (!WriteCapture(*capturePath, ""))
+            return 1;
+        recorder = std::make_shared<RecordingDrivePlatform>(nullptr);
+    }
+    TDriveComponent drives(recorder);
     const ProbeFacts facts = GatherProbeFacts(drives);
     if (json) {
         const std::string version = Utf16ToUtf8(GetModuleVersionString(ProgramFilePath()));
         std::cout << ProbeJson(facts, version).dump(2) << '\n';
     } else {
         PrintProbeText(facts, std::cout);
+    }
+    if (recorder) {
+        const Capture capture = recorder->CaptureOf(drives.Device);
+        if (!WriteCapture(*capturePath, FormatCapture(capture)))
+            return 1;
+        std::cerr << kProgram << ": " << capture.exchanges.size() << " commands to "
+                  << CapturedDrives(capture).size() << " drives written to " << *capturePath
+                  << '\n';
     }
     return 0;
 }
@@ -98,16 +130,21 @@ int Run(std::span<const char* const> args) {
     if (!line.operands.empty())
         return UsageError("unexpected argument '" + line.operands.front() + "'");
     if (line.Has("--check-update")) {
-        if (line.Has("--json") || line.Value("--lookup"))
+        if (line.Has("--json") || line.Value("--lookup") || line.Has("--capture"))
             return UsageError("--check-update cannot be combined with other options");
         return RunCheckUpdate(std::cout);
     }
     if (const std::string* drive = line.Value("--lookup")) {
         if (line.Has("--json"))
             return UsageError("--json and --lookup cannot be combined");
+        if (line.Has("--capture"))
+            return UsageError("--capture and --lookup cannot be combined");
         return Lookup(*drive);
     }
-    return Everything(line.Has("--json"));
+    const std::string* capture = line.Value("--capture");
+    if (capture != nullptr && capture->empty())
+        return UsageError("--capture needs a file name");
+    return Everything(line.Has("--json"), capture);
 }
 
 }  // namespace

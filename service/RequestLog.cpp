@@ -51,7 +51,15 @@ std::string RequestLine(std::chrono::system_clock::time_point when, const Reques
 }
 
 void RequestLog::Request(const RequestRecord& record) {
-    Write(RequestLine(std::chrono::system_clock::now(), record));
+    const std::string line = RequestLine(std::chrono::system_clock::now(), record);
+    std::lock_guard lock(mutex_);
+    out_ << line << '\n' << std::flush;
+    ++requests_;
+}
+
+std::size_t RequestLog::Requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
 }
 
 void RequestLog::Event(std::string_view text) {

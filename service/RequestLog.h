@@ -35,11 +35,15 @@ public:
     void Request(const RequestRecord& record);
     void Event(std::string_view text);
 
+    // How many request lines have been written so far.
+    std::size_t Requests() const;
+
 private:
     void Write(const std::string& line);
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::ostream& out_;
+    std::size_t requests_ = 0;
 };
 
 }  // namespace quendra

@@ -83,6 +83,19 @@ std::size_t SimulatedAspiBus::DiskInfoRequests() const {
     return diskInfoRequests_;
 }
 
+void SimulatedAspiBus::AttachCapture(const Capture& capture) {
+    unsigned largestAdapter = 0;
+    for (const CapturedDrive& drive : CapturedDrives(capture)) {
+        std::optional<char> letter;
+        if (drive.letter != '?')
+            letter = drive.letter;
+        Attach(drive.adapter, drive.target, drive.lun,
+               std::make_shared<SimulatedDrive>(CaptureReplay(drive.exchanges)), letter);
+        largestAdapter = std::max<unsigned>(largestAdapter, drive.adapter);
+    }
+    SetAdapterCount(static_cast<std::uint8_t>(std::min(largestAdapter + 1, 255u)));
+}
+
 std::uint32_t SimulatedAspiBus::Send(void* request) {
     auto* bytes = static_cast<std::uint8_t*>(request);
     switch (bytes[kCmd]) {
@@ -144,14 +157,14 @@ void SimulatedAspiBus::RunExecute(std::uint8_t* request) {
     const DriveAnswer answer =
         drive->Execute(std::span(request + kCdb, cdbLength), DirectionOf(request[kFlags]), data);
     request[kTargStat] = answer.status;
-    if (answer.status == 0) {
+    if (answer.status == 0 && answer.transportError == 0 && !answer.aspiStatus) {
         request[kStatus] = kComplete;
         return;
     }
     const std::size_t senseLength =
         std::min({answer.sense.size(), std::size_t{request[kSenseLen]}, kSenseAreaSize});
     std::copy_n(answer.sense.begin(), senseLength, request + kSenseArea);
-    request[kStatus] = kError;
+    request[kStatus] = answer.aspiStatus.value_or(kError);
 }
 
 std::uint32_t SimulatedAspiBus::DiskInfo(std::uint8_t* request) {

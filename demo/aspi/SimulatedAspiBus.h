@@ -15,6 +15,7 @@
 #include <tuple>
 
 #include "demo/aspi/SimulatedDrive.h"
+#include "drive/Capture.h"
 
 namespace quendra {
 
@@ -30,6 +31,10 @@ public:
     // request fails.
     void Attach(std::uint8_t adapter, std::uint8_t target, std::uint8_t lun,
                 std::shared_ptr<SimulatedDrive> drive, std::optional<char> letter = std::nullopt);
+
+    // The drives of a capture, each at its captured address and reporting its captured
+    // letter (none for '?'); the adapter count then reaches the largest captured adapter.
+    void AttachCapture(const Capture& capture);
 
     void SetSupportInfo(std::uint32_t value) { supportInfo_ = value; }
     void SetAdapterCount(std::uint8_t count) { adapterCount_ = count; }

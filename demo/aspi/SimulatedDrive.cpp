@@ -46,6 +46,8 @@ std::vector<std::uint8_t> FixedSense(SenseData sense) {
 
 SimulatedDrive::SimulatedDrive(DriveTable table) : table_(std::move(table)) {}
 
+SimulatedDrive::SimulatedDrive(CaptureReplay replay) : replay_(std::move(replay)) {}
+
 void SimulatedDrive::Fail(std::uint8_t operationCode, SenseData sense, std::uint8_t status) {
     failing_[operationCode] = {sense, status};
 }
@@ -113,6 +115,8 @@ DriveAnswer SimulatedDrive::Execute(std::span<const std::uint8_t> cdb, DataDirec
     commands_.emplace_back(cdb.begin(), cdb.end());
     if (failEverything_)
         return Check(*failEverything_);
+    if (replay_)
+        return replay_->Answer(cdb, data);
     if (!Valid(cdb, direction, data)) {
         ++rejected_;
         return Check(kInvalidFieldInCdb);

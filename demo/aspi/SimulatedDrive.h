@@ -5,6 +5,7 @@
 // counts what it receives.
 // Like a real drive it writes only the bytes of its answer, so a short answer leaves the
 // rest of the caller's buffer as it was.
+// Made from a capture instead, it answers every command as the captured drive did.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,22 +16,11 @@
 #include <utility>
 #include <vector>
 
+#include "demo/aspi/CaptureReplay.h"
+#include "demo/aspi/DriveAnswer.h"
 #include "drive/DrivePlatform.h"
 
 namespace quendra {
-
-struct SenseData {
-    std::uint8_t key = 0;
-    std::uint8_t asc = 0;
-    std::uint8_t ascq = 0;
-};
-
-inline constexpr SenseData kMediumNotPresent{0x02, 0x3A, 0x00};
-inline constexpr SenseData kInvalidFieldInCdb{0x05, 0x24, 0x00};
-inline constexpr SenseData kInvalidCommand{0x05, 0x20, 0x00};
-
-inline constexpr std::uint8_t kStatusCheckCondition = 0x02;
-inline constexpr std::uint8_t kStatusBusy = 0x08;
 
 // One feature descriptor the drive reports: its code, the version/persistent/current byte
 // and its own data (the first data byte is what the probe calls `info`).
@@ -64,15 +54,12 @@ struct DriveTable {
     std::optional<SenseData> notReady;  // TEST UNIT READY answer; nullopt: ready
 };
 
-struct DriveAnswer {
-    std::uint8_t status = 0;          // 0 GOOD, 2 CHECK CONDITION
-    std::vector<std::uint8_t> sense;  // fixed format, 18 bytes, with CHECK CONDITION
-    std::size_t dataLength = 0;       // bytes written into the data buffer
-};
-
 class SimulatedDrive {
 public:
     explicit SimulatedDrive(DriveTable table);
+    // The captured drive: every command block is answered from the capture (see CaptureReplay),
+    // none is checked or rejected.
+    explicit SimulatedDrive(CaptureReplay replay);
 
     // Runs one command. A block that is not exactly what this program sends (wrong length,
     // reserved bytes, allocation length beyond the buffer, wrong direction) is rejected with
@@ -119,12 +106,10 @@ private:
     std::optional<SenseData> failEverything_;
     std::map<std::uint8_t, std::size_t> shortened_;
     std::vector<std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>>> rawAnswers_;
+    std::optional<CaptureReplay> replay_;
     std::vector<std::vector<std::uint8_t>> commands_;
     std::size_t rejected_ = 0;
 };
-
-// Fixed-format sense data for CHECK CONDITION.
-std::vector<std::uint8_t> FixedSense(SenseData sense);
 
 // Ready-made drives with invented identities.
 namespace drives {

@@ -18,9 +18,20 @@
 //   adapters=N       host adapter count reported by the adapter inquiry (default 1)
 //   completion=M     sync, pending or alternate (default: every second request pending)
 //   nosupport        GetASPI32SupportInfo answers 0
+//   capture=FILE     the drives of a capture (quendra-probe --capture FILE), each at its
+//                    captured address with its captured letter, answering as captured; the
+//                    adapter count reaches the largest captured adapter. A file that cannot
+//                    be read is reported on stderr (with the line at fault) and the library
+//                    then answers GetASPI32SupportInfo with 0. FILE cannot contain ";" or ",".
 //
 // An empty QUENDRA_TEST_ASPI_BUS is a bus without drives.
+//
+// Replay a capture:
+//
+//   QUENDRA_TEST_ASPI_BUS=capture=drives.capture LD_LIBRARY_PATH=build/release/demo/aspi
+//   build/release/cli/quendra-probe   (one command line)
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -30,9 +41,14 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <tuple>
+#include <variant>
+#include <vector>
 
 #include "demo/aspi/SimulatedAspiBus.h"
 #include "demo/aspi/linux/CompletionSignal.h"
+#include "drive/Capture.h"
+#include "util/WholeFiles.h"
 
 namespace quendra {
 namespace {
@@ -122,6 +138,50 @@ bool AttachDrive(SimulatedAspiBus& bus, std::string_view item) {
     return true;
 }
 
+void Complain(const std::string& text) {
+    std::fprintf(stderr, "libwnaspi32: %s\n", text.c_str());
+}
+
+// Says where a replay through the ASPI scan cannot match the captured run: a drive the scan
+// does not reach, and drives listed in another order than the captured run listed them (a
+// capture of the pass-through route lists its drives by letter, the scan by address).
+void WarnAboutScan(const std::string& file, const Capture& capture) {
+    const std::vector<CapturedDrive> drives = CapturedDrives(capture);
+    const auto address = [](const CapturedDrive& d) {
+        return std::tuple(d.adapter, d.target, d.lun);
+    };
+    for (const CapturedDrive& drive : drives) {
+        if (drive.target > 7 || drive.lun > 6) {
+            Complain("drive " + std::to_string(drive.adapter) + ':' + std::to_string(drive.target) +
+                     ':' + std::to_string(drive.lun) + " of " + file +
+                     " is beyond the scan (targets 0-7, units 0-6) and is not found");
+        }
+    }
+    if (!std::is_sorted(drives.begin(), drives.end(),
+                        [&](const auto& a, const auto& b) { return address(a) < address(b); })) {
+        Complain("the scan lists the drives of " + file +
+                 " by address, not in the order they were captured");
+    }
+}
+
+// False when the capture cannot be read; the reason is on stderr.
+bool AttachCaptureFile(SimulatedAspiBus& bus, const std::string& file) {
+    std::string error;
+    const std::optional<std::string> text = ReadWholeFile(file, error);
+    if (!text) {
+        Complain("cannot read " + file + ": " + error);
+        return false;
+    }
+    const std::variant<Capture, CaptureError> parsed = ParseCapture(*text);
+    if (const auto* fault = std::get_if<CaptureError>(&parsed)) {
+        Complain(file + ": " + CaptureErrorText(*fault));
+        return false;
+    }
+    bus.AttachCapture(std::get<Capture>(parsed));
+    WarnAboutScan(file, std::get<Capture>(parsed));
+    return true;
+}
+
 void Configure(SimulatedAspiBus& bus, std::string_view contents) {
     SimulatedAspiBus::Completion completion = SimulatedAspiBus::Completion::Alternate;
     while (!contents.empty()) {
@@ -134,6 +194,9 @@ void Configure(SimulatedAspiBus& bus, std::string_view contents) {
             bus.SetSupportInfo(0);
         } else if (item.starts_with("adapters=")) {
             bus.SetAdapterCount(static_cast<std::uint8_t>(std::atoi(item.data() + 9)));
+        } else if (item.starts_with("capture=")) {
+            if (!AttachCaptureFile(bus, std::string(item.substr(8))))
+                bus.SetSupportInfo(0);
         } else if (item == "completion=sync") {
             completion = SimulatedAspiBus::Completion::Synchronous;
         } else if (item == "completion=pending") {

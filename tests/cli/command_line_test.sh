@@ -42,6 +42,13 @@ run "$1" --lookup
 [ $rc -eq 2 ] && grep -q "needs a value" <<<"$err" || fail "quendra-probe --lookup: rc=$rc $err"
 run "$1" --lookup x
 [ $rc -eq 2 ] && grep -q "not a drive number: 'x'" <<<"$err" || fail "--lookup x: rc=$rc $err"
+run "$1" --capture
+[ $rc -eq 2 ] && grep -q "needs a value" <<<"$err" || fail "quendra-probe --capture: rc=$rc $err"
+run "$1" --capture=
+[ $rc -eq 2 ] && grep -q "needs a file name" <<<"$err" || fail "--capture=: rc=$rc $err"
+run "$1" --capture "$tmp/c" --lookup 0
+[ $rc -eq 2 ] && grep -q "cannot be combined" <<<"$err" && [ ! -e "$tmp/c" ] ||
+    fail "--capture with --lookup: rc=$rc $err"
 run "$1" extra
 [ $rc -eq 2 ] && grep -q "unexpected argument 'extra'" <<<"$err" || fail "extra: rc=$rc $err"
 

@@ -19,6 +19,15 @@ FakeDrivePlatform::Volume& FakeDrivePlatform::SetVolume(char letter, Volume volu
     return volumes_[letter] = std::move(volume);
 }
 
+void FakeDrivePlatform::AddCapturedDrives(const Capture& capture) {
+    for (const CapturedDrive& drive : CapturedDrives(capture)) {
+        if (drive.letter < 'C' || drive.letter > 'Z')
+            throw std::invalid_argument("a captured drive without a drive letter");
+        AddDrive(drive.letter, std::make_shared<SimulatedDrive>(CaptureReplay(drive.exchanges)),
+                 ScsiAddress{drive.adapter, 0, drive.target, drive.lun});
+    }
+}
+
 void FakeDrivePlatform::InstallAspiLibrary(std::string name, std::shared_ptr<SimulatedAspiBus> bus,
                                            SimulatedAspiBus::Completion completion) {
     bus->SetCompletion(
@@ -80,8 +89,12 @@ ScsiOutcome FakeDrivePlatform::PassThrough(VolumeHandle volume, const ScsiReques
     const DriveAnswer answer = target.drive->Execute(request.cdb, request.direction, data);
     std::copy_n(answer.sense.begin(), std::min(answer.sense.size(), request.sense.size()),
                 request.sense.begin());
-    outcome.delivered = true;
     outcome.scsiStatus = answer.status;
+    if (answer.transportError != 0 || answer.aspiStatus) {
+        outcome.error = answer.transportError != 0 ? answer.transportError : EIO;
+        return outcome;
+    }
+    outcome.delivered = true;
     return outcome;
 }
 

@@ -15,6 +15,7 @@
 
 #include "demo/aspi/SimulatedAspiBus.h"
 #include "demo/aspi/SimulatedDrive.h"
+#include "drive/Capture.h"
 #include "drive/DrivePlatform.h"
 
 namespace quendra {
@@ -43,6 +44,9 @@ public:
                      std::optional<ScsiAddress> address = std::nullopt);
     // Any kind of letter.
     Volume& SetVolume(char letter, Volume volume);
+    // The drives of a capture, each at its captured letter and address, answering as
+    // captured. Throws std::invalid_argument for a drive without a letter.
+    void AddCapturedDrives(const Capture& capture);
 
     // An in-process ASPI library called `name` serving `bus`; its pending requests complete
     // inside the wait for their event.

@@ -5,13 +5,14 @@
 # the device nodes and as a user who may not; its drive list, each drive's block (the
 # capabilities and the drive's part of its report) and each drive's details must match the
 # texts in expected/, its JSON must follow docs/probe.schema.json, and the user without access
-# must be told why no drive was found.
+# must be told why no drive was found. The root run also captures its commands, and the
+# capture, replayed here through the simulated ASPI library, must give the same drive output.
 #
 # Skips (exit 77) when QEMU or the harness's cached kernel is missing; with
 # QUENDRA_REQUIRE_QEMU=1 (scripts/test.sh sets it) that is a failure instead. It never
 # installs or downloads anything: scripts/setup.sh prepares both.
 #
-# usage: probe_under_qemu.sh QUENDRA_PROBE DRIVE_LINUX_TESTS
+# usage: probe_under_qemu.sh QUENDRA_PROBE DRIVE_LINUX_TESTS ASPI_LIBRARY_FOLDER
 # KEEP_QEMU_OUT=FOLDER keeps what the guest wrote there (to renew the files in expected/).
 set -uo pipefail
 
@@ -20,6 +21,8 @@ harness=$here/qemu-drive/qemu-drive.sh
 expected=$here/expected
 probe=$1
 backend_tests=$2
+aspi_library=$3
+. "$here/../cli/drive_parts.sh"
 
 skip() {
     if [ "${QUENDRA_REQUIRE_QEMU:-0}" = 1 ]; then
@@ -38,7 +41,7 @@ objcopy --strip-debug "$probe" "$work/quendra-probe" &&
     objcopy --strip-debug "$backend_tests" "$work/drive_linux_tests" || exit 1
 cat > "$work/guest.sh" <<'GUEST'
 probe=/extra/bin/quendra-probe
-$probe > /out/root.txt 2>&1; echo "root rc=$?"
+$probe --capture /out/root.capture > /out/root.txt 2> /out/root.err; echo "root rc=$?"
 chmod 0644 /dev/sr*
 su -s /bin/sh user -c "$probe" > /out/reader.txt 2>&1; echo "reader rc=$?"
 su -s /bin/sh user -c "$probe --json" > /out/reader.json 2>/out/reader.err; echo "json rc=$?"
@@ -112,6 +115,16 @@ assert drives[1]["details"]["discPresent"] is True, drives[1]["details"]
 assert drives[1]["details"]["microcodeUpgrade"] == {"supported": False}, drives[1]["details"]
 assert drives[1]["report"]["DeviceNameModel"] == "QD1234", drives[1]["report"]
 PY
+# The root run's capture, replayed on this machine (unless its own drives would be probed).
+if ! ls /dev/sr[0-9]* >/dev/null 2>&1; then
+    QUENDRA_TEST_ASPI_BUS="capture=$out/root.capture" LD_LIBRARY_PATH="$aspi_library" "$probe" \
+        > "$work/replay.txt" 2>&1
+    if ! diff -u <(drive_parts "$out/root.txt") <(drive_parts "$work/replay.txt") > "$work/diff.txt"; then
+        echo "FAIL: the replay of the root run's capture differs from the run:"
+        cat "$work/diff.txt"
+        failures=$((failures + 1))
+    fi
+fi
 for line in "root rc=0" "reader rc=0" "json rc=0" "denied rc=0" "backend rc=0"; do
     grep -qx "$line" "$out/output.txt" || { echo "FAIL: no '$line'"; failures=$((failures + 1)); }
 done
@@ -122,11 +135,12 @@ if ! grep -q '^\[       OK \] LinuxDrives.RealDriveWhenThereIsOne' "$out/backend
 fi
 
 if [ $failures -ne 0 ]; then
-    for f in output.txt root.txt reader.txt reader.json reader.err denied.txt backend.txt; do
+    for f in output.txt root.txt root.err reader.txt reader.json reader.err denied.txt backend.txt; do
         echo "== $f"
         cat "$out/$f"
     done
     exit 1
 fi
-echo "under QEMU: probe as expected (root, reader, denied), backend tests passed;" \
+echo "under QEMU: probe as expected (root, reader, denied), its capture replays alike," \
+    "backend tests passed;" \
     "$(tr '\n' ' ' < "$out/timing.txt")"

@@ -42,7 +42,7 @@ TEST(ServiceLookup, AnswersTheDrivesPagesAndAGenericPageForAnUnknownDrive) {
               "[support]\r\nurl=http://support.example/<#DeviceNameBrand>/<#DeviceNameModel>\r\n");
 
     // The log has one line per request and nothing of the report.
-    const std::string log = service.StopAndReadLog();
+    const std::string log = service.StopAndReadLog(2);
     EXPECT_NE(log.find("\"POST /quendra/quendra.php\" 200 "), std::string::npos) << log;
     EXPECT_NE(log.find(" known\n"), std::string::npos) << log;
     EXPECT_NE(log.find(" generic\n"), std::string::npos) << log;

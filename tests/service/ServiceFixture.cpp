@@ -1,6 +1,8 @@
 #include "tests/service/ServiceFixture.h"
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "net/HttpClient.h"
 
@@ -97,7 +99,10 @@ void RunningService::RewriteCatalogue(const std::string& text) {
     fs::last_write_time(path, before + std::chrono::seconds(2));
 }
 
-std::string RunningService::StopAndReadLog() {
+std::string RunningService::StopAndReadLog(std::size_t requests) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (log_.Requests() < requests && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     server_.reset();
     return logText_.str();
 }

@@ -42,8 +42,9 @@ public:
     // Writes the catalogue anew with a modification time that differs from the last one.
     void RewriteCatalogue(const std::string& text);
 
-    // Stops the service and gives everything it logged.
-    std::string StopAndReadLog();
+    // Stops the service and gives everything it logged. A reply reaches the client a moment
+    // before the service logs it, so this first waits (5 s at most) for `requests` lines.
+    std::string StopAndReadLog(std::size_t requests = 0);
 
 private:
     TempFolder folder_{"quendra-service"};
