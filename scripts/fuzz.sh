@@ -48,7 +48,7 @@ for target in "${targets[@]}"; do
   after=$(find "$findings" -type f | wc -l)
   new=$((after - before))
   if [ "$status" -ne 0 ] && [ "$new" -eq 0 ]; then new=1; fi  # failed without an artifact
-  executions=$(awk -F: '/stat::number_of_executed_units/ { gsub(/ /, "", $2); print $2 }' "$log")
+  executions=$(awk '/stat::number_of_executed_units/ { print $NF }' "$log")
   coverage=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | awk '{ print $2 }')
   rows+=("$(printf '%-16s %12s %9s %9s' "$target" "${executions:-0}" "${coverage:-0}" "$new")")
   if [ "$new" -ne 0 ]; then
