@@ -3,7 +3,7 @@
 # cache of the emulated-drive harness (a Debian kernel it boots under QEMU), so that the
 # tests never download anything. Runs apt-get only when something is missing; never prompts.
 # nginx-light and tinyproxy are test servers: the tests start them as ordinary processes with
-# their own configuration.
+# their own configuration. clang and its compiler runtime build the fuzz targets.
 set -euo pipefail
 
 packages=(
@@ -15,6 +15,7 @@ packages=(
   qemu-system-x86 busybox-static sg3-utils xorriso xz-utils gzip
   nginx-light tinyproxy curl openssl
   librsvg2-bin desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
+  clang libclang-rt-14-dev
 )
 
 missing=()

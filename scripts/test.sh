@@ -2,7 +2,8 @@
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer,
 # runs every test (the emulated-drive test under QEMU included), runs the threaded tests
 # again under ThreadSanitizer, compiles the release build the run command uses and checks
-# what it installs and the Debian package made of it.
+# what it installs and the Debian package made of it, and runs each fuzz target (clang,
+# libFuzzer) over its seed corpus and for a few seconds more.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,4 +30,8 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDRA_BUILD_
   -DQUENDRA_PACKAGE_TESTS=ON
 cmake --build build/release -j2
 ctest --test-dir build/release -j2 --output-on-failure
-echo "test: all tests passed; release build compiled, installed and packaged"
+
+# Every fuzz target over its seed corpus (crash inputs found earlier included), then 5 s of
+# fuzzing each: a target that no longer builds or runs fails here.
+bash scripts/fuzz.sh 5s
+echo "test: all tests passed; release build compiled, installed and packaged; fuzz targets ran clean"

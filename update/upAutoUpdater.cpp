@@ -331,6 +331,7 @@ void TupAutoUpdater::HostUnreachable() {
         Prompts().ShowError(u"Cannot reach http://" + host);
     }
     StopTransfer(false);
+    DiscardPartialFile();
     AtRest();
 }
 
@@ -365,6 +366,7 @@ void TupAutoUpdater::ConnectionLost() {
     if (Shows(TupAutoUpdaterShowMessage::mConnLost))
         Prompts().ShowError(u"The connection was lost.");
     StopTransfer(false);
+    DiscardPartialFile();
     AtRest();
 }
 
@@ -413,6 +415,13 @@ void TupAutoUpdater::DeleteTempFiles() {
             }
         }
     }
+}
+
+void TupAutoUpdater::DiscardPartialFile() {
+    if (FInfoFileMode || FTargetFile.empty())
+        return;  // the information file goes to memory
+    std::error_code ignored;
+    fs::remove(ToPath(FTargetFile), ignored);
 }
 
 void TupAutoUpdater::RestartApplication(std::u16string Params) {

@@ -182,6 +182,8 @@ private:
     // The local path entry `index` of the list is stored under (without ".uTMP").
     std::u16string LocalPathOf(std::size_t index) const;
     void AtRest();
+    // Removes what arrived of a listed file whose transfer failed: nothing resumes it.
+    void DiscardPartialFile();
     UpdaterPrompts& Prompts();
     bool Shows(TupAutoUpdaterShowMessage message) const { return ShowMessages.Contains(message); }
 

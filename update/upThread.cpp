@@ -225,7 +225,7 @@ void TupEventThread::Abandon() {
 // --- TupCustomThread ------------------------------------------------------------------------
 
 TupCustomThread::TupCustomThread(const ThreadPlatform& platform)
-    : platform_(platform), thread_(std::make_unique<TupEventThread>(*this, platform)) {}
+    : thread_(std::make_unique<TupEventThread>(*this, platform)) {}
 
 TupCustomThread::~TupCustomThread() {
     OwnerDestroying();

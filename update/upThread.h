@@ -182,7 +182,6 @@ public:
     TupEventThread& Thread() { return *thread_; }
 
 private:
-    const ThreadPlatform& platform_;
     std::unique_ptr<TupEventThread> thread_;
     TupThreadRun::Body body_;
     TupThreadRun::TerminateHook onTerminate_;

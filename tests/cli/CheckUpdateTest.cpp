@@ -2,14 +2,13 @@
 // start-up gate against a scripted update service on 127.0.0.1, in a folder of the test's own.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <boost/asio.hpp>
-#include <filesystem>
 #include <map>
 #include <sstream>
 
 #include "cli/CheckUpdate.h"
+#include "tests/cli/CheckFolders.h"
 #include "tests/fakes/UpdateService.h"
 #include "update/HTTPDate.h"
 #include "update/StartupGate.h"
@@ -18,34 +17,13 @@
 namespace {
 
 using namespace quendra;
-namespace fs = std::filesystem;
 
 using Service = std::map<std::string, UpdateService::Answer>;
 using S = UpdateService;
 
 class CheckUpdateTest : public testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/quendra-check-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        for (const char* sub : {"app", "tmp", "home"})
-            fs::create_directory(root_ / sub);
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    TupAutoUpdater::Environment Environment() const {
-        TupAutoUpdater::Environment environment;
-        UpdateFolders& f = environment.folders;
-        f.AppFolder = Utf8ToUtf16(App());
-        f.ExeName = f.AppFolder + u"quendra";
-        f.DownloadFolder = f.AppFolder;
-        f.TempFolder = Utf8ToUtf16((root_ / "tmp").string() + "/");
-        f.Desktop = f.Documents = f.Pictures = f.AppData =
-            Utf8ToUtf16((root_ / "home").string() + "/");
-        f.CheckLockFile = Utf8ToUtf16((root_ / "home/update.lock").string());
-        return environment;
-    }
+    TupAutoUpdater::Environment Environment() const { return folders_.Environment(); }
 
     // Runs the check against `service`; returns the output lines.
     std::vector<std::string> Check(const Service& service, const std::string& version = "1.0.0.0") {
@@ -67,15 +45,10 @@ protected:
         return lines;
     }
 
-    std::string App() const { return (root_ / "app").string() + "/"; }
-    std::vector<std::string> LeftInApp() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(root_ / "app"))
-            names.push_back(entry.path().filename().string());
-        return names;
-    }
+    std::string App() const { return folders_.App(); }
+    std::vector<std::string> LeftInApp() const { return folders_.LeftIn("app"); }
 
-    fs::path root_;
+    CheckFolders folders_;
     std::string base_;
     std::vector<RecordedRequest> requests_;
 };
@@ -85,7 +58,8 @@ using Lines = std::vector<std::string>;
 TEST_F(CheckUpdateTest, NoUpdateStartsTheWindow) {
     EXPECT_EQ(Check({}), (Lines{"OnNoInfoFile", "POPULATE"}));
 
-    const Service current{{"/update-qndr.php", S::Info("1.0.0.0", "#url={base}/urls-qndr.txt\r\n")}};
+    const Service current{
+        {"/update-qndr.php", S::Info("1.0.0.0", "#url={base}/urls-qndr.txt\r\n")}};
     EXPECT_EQ(Check(current), (Lines{"OnNoUpdateAvailable", "POPULATE"}));
     // The request says nothing about the program: one GET of the address.
     ASSERT_EQ(requests_.size(), 1u);
@@ -110,7 +84,8 @@ TEST_F(CheckUpdateTest, UnreachableHostStartsTheWindow) {
 TEST_F(CheckUpdateTest, NewerReleaseOpensTheListLastLineFirstAndEnds) {
     const std::string list = "http://a.example/1\r\n  www.B.example/2  \rmailto:x@y\n\nhttps://c/3";
     const Service service{
-        {"/update-qndr.php", S::Info("2.0.0.0", "#url={base}/setup.bin\r\n#url2={base}/dir/URLS-QNDR.TXT\r\n")},
+        {"/update-qndr.php",
+         S::Info("2.0.0.0", "#url={base}/setup.bin\r\n#url2={base}/dir/URLS-QNDR.TXT\r\n")},
         {"/setup.bin", S::Text("program")},
         {"/dir/URLS-QNDR.TXT", S::Text(list)},
     };
@@ -141,7 +116,8 @@ TEST_F(CheckUpdateTest, OutcomesWithoutADecisionStartTheWindow) {
         Lines tail;  // the last lines
     } cases[] = {
         {"every file declined",
-         {{"/update-qndr.php", S::Info("2.0.0.0", "#url={base}/setup.bin\r\n")}, {"/setup.bin", S::Text("x")}},
+         {{"/update-qndr.php", S::Info("2.0.0.0", "#url={base}/setup.bin\r\n")},
+          {"/setup.bin", S::Text("x")}},
          {"OnEndUpgrade RestartImediately=false", "POPULATE"}},
         {"connection lost mid-file",
          {{"/update-qndr.php", info},
@@ -153,7 +129,8 @@ TEST_F(CheckUpdateTest, OutcomesWithoutADecisionStartTheWindow) {
           {"/urls-qndr.txt", S::Text("http://x/")}},
          {"OnEndUpgrade RestartImediately=false", "POPULATE"}},
         {"redirect to a web page",
-         {{"/update-qndr.php", S::Text("#version=2.0.0.0\r\n#url=www.example.com\r\n#method=2\r\n")}},
+         {{"/update-qndr.php",
+           S::Text("#version=2.0.0.0\r\n#url=www.example.com\r\n#method=2\r\n")}},
          {"OnBeginUpgrade UpgradeMsg= UpgradeMethod=2 Files=[www.example.com] CanUpgrade=true",
           "POPULATE"}},
     };
