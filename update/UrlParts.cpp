@@ -17,8 +17,9 @@ int HexValue(char c) {
     return -1;
 }
 
-// "%XX" becomes its byte; a "%" without two hex digits stays as it is.
-std::string Decode(std::string_view text) {
+}  // namespace
+
+std::string PercentDecode(std::string_view text) {
     std::string decoded;
     decoded.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -32,6 +33,8 @@ std::string Decode(std::string_view text) {
     }
     return decoded;
 }
+
+namespace {
 
 std::uint16_t DefaultPort(std::string_view scheme) {
     if (scheme == "https")
@@ -53,7 +56,7 @@ std::optional<UrlParts> CrackUrl(std::string_view url) {
     rest = rest.substr(0, rest.find('#'));
 
     if (parts.scheme == "file") {
-        parts.path = Decode(rest);
+        parts.path = PercentDecode(rest);
         if (parts.path.size() > 2048)
             return std::nullopt;
         return parts;
@@ -67,9 +70,9 @@ std::optional<UrlParts> CrackUrl(std::string_view url) {
     if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
         const auto credentials = authority.substr(0, at);
         const auto colon = credentials.find(':');
-        parts.user = Decode(credentials.substr(0, colon));
+        parts.user = PercentDecode(credentials.substr(0, colon));
         if (colon != std::string_view::npos)
-            parts.password = Decode(credentials.substr(colon + 1));
+            parts.password = PercentDecode(credentials.substr(colon + 1));
         authority.remove_prefix(at + 1);
     }
 
@@ -101,9 +104,9 @@ std::optional<UrlParts> CrackUrl(std::string_view url) {
     }
 
     const auto query = target.find('?');
-    parts.path = Decode(target.substr(0, query));
+    parts.path = PercentDecode(target.substr(0, query));
     if (query != std::string_view::npos)
-        parts.extra = Decode(target.substr(query));
+        parts.extra = PercentDecode(target.substr(query));
     if (parts.path.empty())
         parts.path.push_back('/');  // assigning a literal trips a false -Wrestrict at -O3
 

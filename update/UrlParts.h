@@ -27,4 +27,7 @@ struct UrlParts {
 // address keeps everything after "file://" as its path.
 std::optional<UrlParts> CrackUrl(std::string_view url);
 
+// "%XX" becomes its byte; a "%" without two hex digits stays as it is.
+std::string PercentDecode(std::string_view text);
+
 }  // namespace quendra
