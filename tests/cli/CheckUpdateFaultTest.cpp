@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <boost/asio.hpp>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -34,12 +33,6 @@ const std::string kInfoReply =
 
 S::Answer Reply(ServerReply reply) {
     return [reply = std::move(reply)](const std::string&) { return reply; };
-}
-
-ServerReply Reset(std::string bytes) {
-    ServerReply reply(std::move(bytes));
-    reply.reset = true;
-    return reply;
 }
 
 ServerReply Endless(const std::string& head) {
@@ -86,14 +79,8 @@ void PrintTo(const Row& row, std::ostream* out) {
     *out << row.name;
 }
 
-std::uint16_t ClosedPort() {
-    boost::asio::io_context ioc;
-    boost::asio::ip::tcp::acceptor acceptor(ioc, {boost::asio::ip::make_address("127.0.0.1"), 0});
-    return acceptor.local_endpoint().port();
-}
-
 std::vector<Row> Rows() {
-    const std::string closed = "http://127.0.0.1:" + std::to_string(ClosedPort());
+    const std::string closed = "http://127.0.0.1:" + std::to_string(FreePort());
     const std::string unresolvable = "http://quendra-update-fault.invalid";
     const std::string info = "{base}/update-qndr.php";
     const std::string lost = "OnConnLost";
@@ -113,12 +100,13 @@ std::vector<Row> Rows() {
          {"OnHostUnreachable URL=" + closed + "/update-qndr.php Hostname=127.0.0.1", "POPULATE"},
          kInfoLimit},
         {"ResetBeforeTheReply",
-         {{"/update-qndr.php", Reply(Reset(""))}},
+         {{"/update-qndr.php", Reply(ServerReply::Reset(""))}},
          info,
          {unreachable, "POPULATE"},
          kInfoLimit},
         {"ResetMidBody",
-         {{"/update-qndr.php", Reply(Reset(kInfoReply.substr(0, kInfoReply.size() - 9)))}},
+         {{"/update-qndr.php",
+           Reply(ServerReply::Reset(kInfoReply.substr(0, kInfoReply.size() - 9)))}},
          info,
          {lost, "POPULATE"},
          kInfoLimit},
@@ -146,7 +134,7 @@ std::vector<Row> Rows() {
          {unreachable, "POPULATE"},
          kInfoLimit},
         {"ListResetMidBody",
-         ListAnswers(Reset("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhttp://x/")),
+         ListAnswers(ServerReply::Reset("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhttp://x/")),
          info,
          {lost, "POPULATE"},
          kFileLimit},

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <boost/asio.hpp>
 #include <map>
 #include <sstream>
 
@@ -72,10 +71,7 @@ TEST_F(CheckUpdateTest, NoUpdateStartsTheWindow) {
 }
 
 TEST_F(CheckUpdateTest, UnreachableHostStartsTheWindow) {
-    boost::asio::io_context ioc;
-    boost::asio::ip::tcp::acceptor unused(ioc, {boost::asio::ip::address_v4::loopback(), 0});
-    const std::string base = "http://127.0.0.1:" + std::to_string(unused.local_endpoint().port());
-    unused.close();  // nothing listens there now
+    const std::string base = "http://127.0.0.1:" + std::to_string(FreePort());
     EXPECT_EQ(Run("1.0.0.0", base + "/update-qndr.php"),
               (Lines{"OnHostUnreachable URL=" + base + "/update-qndr.php Hostname=127.0.0.1",
                      "POPULATE"}));

@@ -52,6 +52,18 @@ ServerReply ServerReply::Text(unsigned status, std::string_view reason, std::str
     return ServerReply{std::move(bytes)};
 }
 
+ServerReply ServerReply::Reset(std::string bytes) {
+    ServerReply reply{std::move(bytes)};
+    reply.reset = true;
+    return reply;
+}
+
+std::uint16_t FreePort() {
+    asio::io_context ioc;
+    tcp::acceptor acceptor(ioc, {asio::ip::make_address("127.0.0.1"), 0});
+    return acceptor.local_endpoint().port();
+}
+
 struct LoopbackHttpServer::State {
     asio::io_context ioc;
     tcp::acceptor acceptor{ioc};

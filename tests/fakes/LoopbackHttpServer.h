@@ -46,7 +46,12 @@ struct ServerReply {
     // A complete reply with a Content-Length, the given extra fields first.
     static ServerReply Text(unsigned status, std::string_view reason, std::string_view body,
                             const std::vector<std::pair<std::string, std::string>>& fields = {});
+    // `bytes`, then a reset.
+    static ServerReply Reset(std::string bytes);
 };
+
+// A port that was free a moment ago on 127.0.0.1 (nothing listens there).
+std::uint16_t FreePort();
 
 class LoopbackHttpServer {
 public:

@@ -11,6 +11,8 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/fakes/LoopbackHttpServer.h"
+
 namespace quendra::testing {
 
 namespace {
@@ -51,12 +53,6 @@ std::optional<std::string> FindProgram(const std::string& name) {
 bool ServersRequired() {
     const char* value = std::getenv("QUENDRA_REQUIRE_SERVERS");
     return value != nullptr && *value != '\0' && std::string(value) != "0";
-}
-
-std::uint16_t FreePort() {
-    asio::io_context ioc;
-    tcp::acceptor acceptor(ioc, {asio::ip::make_address("127.0.0.1"), 0});
-    return acceptor.local_endpoint().port();
 }
 
 bool WaitForPort(std::uint16_t port) {

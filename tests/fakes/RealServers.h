@@ -19,8 +19,6 @@ std::optional<std::string> FindProgram(const std::string& name);
 // QUENDRA_REQUIRE_SERVERS is set: a missing server fails the test instead of skipping it.
 bool ServersRequired();
 
-// A port that was free a moment ago on 127.0.0.1.
-std::uint16_t FreePort();
 // Whether something accepts connections on 127.0.0.1:port within about five seconds.
 bool WaitForPort(std::uint16_t port);
 

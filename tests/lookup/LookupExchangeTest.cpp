@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <boost/asio.hpp>
-
 #include "tests/fakes/LoopbackHttpServer.h"
 #include "tests/lookup/SampleReport.h"
 
@@ -312,13 +310,7 @@ TEST(LookupExchange, LimitsEndTheExchangeWithAMessage) {
         return ServerReply::Text(200, "OK",
                                  "[s]\nurl=http://x.example/" + std::string(100000, 'x'));
     });
-    std::uint16_t closedPort = 0;
-    {
-        boost::asio::io_context ioc;
-        boost::asio::ip::tcp::acceptor acceptor(ioc,
-                                                {boost::asio::ip::make_address("127.0.0.1"), 0});
-        closedPort = acceptor.local_endpoint().port();
-    }
+    const std::uint16_t closedPort = FreePort();
     LookupLimits limits = TestLimits();
     limits.connect = 200ms;
     limits.exchange = 200ms;

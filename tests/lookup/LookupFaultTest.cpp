@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <boost/asio.hpp>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -44,20 +43,8 @@ void PrintTo(const Row& row, std::ostream* out) {
     *out << row.name;
 }
 
-ServerReply Reset(std::string bytes) {
-    ServerReply reply(std::move(bytes));
-    reply.reset = true;
-    return reply;
-}
-
 ServerReply Redirect(const std::string& location) {
     return ServerReply::Text(302, "Found", "", {{"Location", location}});
-}
-
-std::uint16_t ClosedPort() {
-    boost::asio::io_context ioc;
-    boost::asio::ip::tcp::acceptor acceptor(ioc, {boost::asio::ip::make_address("127.0.0.1"), 0});
-    return acceptor.local_endpoint().port();
 }
 
 std::vector<Row> Rows() {
@@ -66,10 +53,11 @@ std::vector<Row> Rows() {
          "Cannot find the address of quendra-lookup-fault.invalid: {cause} NUMBER : 0", 0},
         {"ConnectionRefused", nullptr, "127.0.0.1:{closed}",
          "Cannot connect to 127.0.0.1:{closed}: Connection refused NUMBER : 0", 0},
-        {"ResetBeforeTheReply", [](auto&, auto) { return Reset(""); }, "",
+        {"ResetBeforeTheReply", [](auto&, auto) { return ServerReply::Reset(""); }, "",
          "The exchange with {server} failed: Connection reset by peer NUMBER : 0", 1},
-        {"ResetMidBody", [](auto&, auto) { return Reset(kReply.substr(0, kReply.size() - 10)); },
-         "", "The exchange with {server} failed: Connection reset by peer NUMBER : 0", 1},
+        {"ResetMidBody",
+         [](auto&, auto) { return ServerReply::Reset(kReply.substr(0, kReply.size() - 10)); }, "",
+         "The exchange with {server} failed: Connection reset by peer NUMBER : 0", 1},
         {"BodyNeverEnds",
          [](auto&, auto) {
              return ServerReply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n",
@@ -114,7 +102,7 @@ TEST_P(LookupFault, EndsInItsOutcomeWithinTheLimit) {
         server = std::make_unique<LoopbackHttpServer>(row.server);
         hostText = "127.0.0.1:" + std::to_string(server->port());
     }
-    hostText = Replace(hostText, "{closed}", std::to_string(ClosedPort()));
+    hostText = Replace(hostText, "{closed}", std::to_string(FreePort()));
     const auto host = ParseHostAddress(hostText);
     ASSERT_TRUE(host);
 

@@ -3,7 +3,6 @@
 // notifications.
 #include <gtest/gtest.h>
 
-#include <boost/asio.hpp>
 #include <utility>
 
 #include "tests/fakes/LoopbackHttpServer.h"
@@ -21,22 +20,14 @@ std::u16string Address(const LoopbackHttpServer& server, const std::string& path
     return U16("http://127.0.0.1:" + std::to_string(server.port()) + path);
 }
 
-std::uint16_t ClosedPort() {
-    boost::asio::io_context ioc;
-    boost::asio::ip::tcp::acceptor acceptor(ioc, {boost::asio::ip::make_address("127.0.0.1"), 0});
-    return acceptor.local_endpoint().port();
-}
-
 TEST(TransferEngine, EveryKindOfEndIntoAFile) {
     const std::string body(1000, 'b');
     const auto full = ServerReply::Text(200, "OK", body);
-    auto partial =
-        ServerReply{"HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + body.substr(0, 300)};
-    partial.reset = true;
+    const auto partial =
+        ServerReply::Reset("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + body.substr(0, 300));
     ServerReply endlessHead{"HTTP/1.1 200 OK\r\n",
                             "X-Filler: 0123456789012345678901234567890123\r\n", 0ms};
-    ServerReply resetAtOnce{""};
-    resetAtOnce.reset = true;
+    const auto resetAtOnce = ServerReply::Reset("");
     struct Row {
         const char* name;
         ServerReply reply;
@@ -164,7 +155,7 @@ TEST(TransferEngine, NoAnswerEndsWithinTheLimits) {
     };
     const Row rows[] = {
         {Address(silent), {"ConnectionLost", "Failed"}},
-        {U16("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/"),
+        {U16("http://127.0.0.1:" + std::to_string(FreePort()) + "/"),
          {"HostUnreachable", "Failed"}},
         {u"ftp://127.0.0.1/file", {"HostUnreachable", "Failed"}},
     };
